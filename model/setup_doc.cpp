@@ -1,0 +1,95 @@
+#include "setup_doc.h"
+
+#include <cstdlib>
+
+int randomBelow(int n) { return std::rand() % n; }
+
+void CSample::setRoot(std::int32_t v) {
+    if (notes.empty()) {
+        notes.push_back(v);
+        return;
+    }
+    // In 64 bits so that a damaged chord far from v cannot overflow.
+    notes.transposeAll(static_cast<std::int64_t>(v) - notes[0]);
+}
+
+int CSample::getAttribute(int code) const {
+    switch (code) {
+        case ATTR_ON:
+            return on;
+        case ATTR_NOTE:
+            return notes.empty() ? 0 : static_cast<std::int16_t>(notes[0]);
+        case ATTR_PROGRAM:
+            return program;
+        case ATTR_VELOCITY:
+            return velocity;
+        case ATTR_PAN:
+            return pan;
+        case ATTR_DURATION:
+            return duration;
+        default:
+            return 0;
+    }
+}
+
+void CSample::setAttribute(int code, int v) {
+    switch (code) {
+        case ATTR_ON:
+            on = v != 0 ? 1 : 0;
+            break;
+        case ATTR_NOTE:
+            setRoot(static_cast<std::int16_t>(v));
+            break;
+        case ATTR_PROGRAM:
+            program = static_cast<std::int16_t>(v);
+            break;
+        case ATTR_VELOCITY:
+            velocity = static_cast<std::int16_t>(v);
+            break;
+        case ATTR_PAN:
+            pan = static_cast<std::int16_t>(v);
+            break;
+        case ATTR_DURATION:
+            duration = static_cast<std::int16_t>(v);
+            break;
+        default:
+            break;
+    }
+}
+
+void CSample::copyFrom(const CSample& other) {
+    if (&other == this) {
+        return;
+    }
+    on = other.on;
+    program = other.program;
+    velocity = other.velocity;
+    pan = other.pan;
+    duration = other.duration;
+    notes = other.notes;
+}
+
+void CSample::ensureRoot() {
+    if (notes.empty()) {
+        notes.push_back(0);
+    }
+}
+
+CSetupDoc::CSetupDoc() {
+    // The members above are already constructed in declaration order: strings empty, port
+    // state, measures, clipboard and undo measures, then the scalar defaults. The random draws
+    // come last and in this exact order, so that a setup made before the generator is seeded
+    // is the same in every run.
+    for (int i = 0; i < measureCount; ++i) {
+        CMeasure& m = measures[i];
+        m.nextMeasure = static_cast<std::int16_t>(i);
+        m.repeatCount = 1;
+        for (CSample& s : m.samples) {
+            s.setRoot(randomBelow(128) - 60);
+            s.program = static_cast<std::int16_t>(randomBelow(128));
+            s.velocity = static_cast<std::int16_t>(randomBelow(128));
+            s.pan = static_cast<std::int16_t>(randomBelow(128));
+            s.duration = static_cast<std::int16_t>(randomBelow(128));
+        }
+    }
+}
