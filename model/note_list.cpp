@@ -17,7 +17,9 @@ void NoteList::swapIn(std::vector<std::int32_t>& next) {
     // `next` now holds the old buffer; it is freed by the caller, outside the lock.
 }
 
-void NoteList::assign(std::vector<std::int32_t> values) { swapIn(values); }
+void NoteList::assign(std::vector<std::int32_t> values) {
+    swapIn(values);
+}
 
 void NoteList::push_back(std::int32_t value) {
     std::vector<std::int32_t> next;
@@ -42,7 +44,8 @@ void NoteList::set(std::size_t i, std::int32_t value) {
 void NoteList::transposeAll(std::int64_t d) {
     std::lock_guard lock(guard_);
     for (auto& v : values_) {
-        v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v) + static_cast<std::uint64_t>(d));
+        v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v) +
+                                      static_cast<std::uint64_t>(d));
     }
 }
 

@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 
-int randomBelow(int n) { return std::rand() % n; }
+int randomBelow(int n) {
+    return std::rand() % n;
+}
 
 void CSample::setRoot(std::int32_t v) {
     if (notes.empty()) {
@@ -92,4 +94,24 @@ CSetupDoc::CSetupDoc() {
             s.duration = static_cast<std::int16_t>(randomBelow(128));
         }
     }
+}
+
+void randomizeSamples(CMeasure& measure) {
+    for (CSample& s : measure.samples) {
+        s.setRoot(randomBelow(128) - 60);
+        s.program = static_cast<std::int16_t>(randomBelow(128));
+        s.velocity = static_cast<std::int16_t>(randomBelow(128));
+        s.pan = static_cast<std::int16_t>(randomBelow(128));
+        s.duration = static_cast<std::int16_t>(randomBelow(17));
+    }
+}
+
+void fillNewSetup(CSetupDoc& doc) {
+    for (int i = 0; i < measureCount; ++i) {
+        doc.measures[i].nextMeasure = static_cast<std::int16_t>(i);
+        doc.measures[i].repeatCount = 1;
+        randomizeSamples(doc.measures[i]);
+    }
+    doc.volume = 80;
+    doc.transpose = 0;
 }

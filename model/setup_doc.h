@@ -114,3 +114,11 @@ public:
 
 // random(n) of the whole program: the C library's generator taken modulo n.
 int randomBelow(int n);
+
+// Gives all sixteen samples a random root, program, velocity, pan and duration (0..16), drawn
+// in that order sample by sample; `on` and the size of each chord stay (an empty chord gets a
+// root).
+void randomizeSamples(CMeasure& measure);
+
+// The values of a fresh setup: every measure chained to itself once, random steps.
+void fillNewSetup(CSetupDoc& doc);

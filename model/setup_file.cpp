@@ -117,7 +117,7 @@ std::optional<std::string> readSample(ByteReader& r, float version, StoredSample
             return "a note count is negative";
         }
         if (static_cast<std::size_t>(count) > r.remaining() / 4) {
-            return "a note count is larger than the rest of the file";
+            return endsEarly;  // checked before allocating for the count
         }
         s.notes.resize(static_cast<std::size_t>(count));
         for (auto& n : s.notes) {
@@ -191,8 +191,8 @@ std::optional<std::string> decodeInto(ByteReader& r, SetupFileContents& c) {
             c.polyphonic = r.i32() == 0 ? 1 : 0;
         }
         // The measure length followed from the old window's width.
-        const std::int64_t length = version < v1_1 ? (right - left - 122) / 35
-                                                   : (right - left - 110) / 30;
+        const std::int64_t length =
+            version < v1_1 ? (right - left - 122) / 35 : (right - left - 110) / 30;
         c.measureLength = static_cast<std::int32_t>(std::clamp<std::int64_t>(length, -1, 17));
         c.windowLeft = static_cast<std::int32_t>(left);
         c.windowTop = static_cast<std::int32_t>(top);
@@ -269,8 +269,8 @@ SetupFileContents captureSetupFile(const CSetupDoc& doc, const WindowPlacement& 
         to.repeatCount = from.repeatCount;
         for (int s = 0; s < samplesPerMeasureMax; ++s) {
             const CSample& a = from.samples[s];
-            to.samples[s] = StoredSample{a.on,       a.notes.values(), a.program,
-                                         a.velocity, a.pan,            a.duration};
+            to.samples[s] =
+                StoredSample{a.on, a.notes.values(), a.program, a.velocity, a.pan, a.duration};
         }
     }
     c.windowLeft = window.left;
