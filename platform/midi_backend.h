@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// What one kind of MIDI device (JACK, ALSA sequencer, the built-in synth) gives the device table
+// of midi_port_table.h.
+namespace platform {
+
+// One open device.
+class MidiDevicePort {
+public:
+    virtual ~MidiDevicePort() = default;
+    // Called with the device table's send guard held, so never from two threads at once.
+    // stampNs is a real CLOCK_MONOTONIC instant (never 0 here); the message is a valid short
+    // message (see midi_message.h).
+    virtual void send(std::uint32_t packed, std::int64_t stampNs) = 0;
+    // The device is opened again while open: mend a lost connection, keep everything else. Runs
+    // on the window thread and may overlap a send from another thread.
+    virtual void renew() {}
+    virtual std::int64_t latencyNs() const { return 0; }
+};
+
+class MidiBackend {
+public:
+    virtual ~MidiBackend() = default;
+    // This backend's devices in its own stable order.
+    virtual std::vector<std::string> deviceNames() = 0;
+    // Opens a device by the name deviceNames() gave it; null when it cannot.
+    virtual std::unique_ptr<MidiDevicePort> open(const std::string& name) = 0;
+};
+
+}  // namespace platform
