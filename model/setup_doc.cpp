@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "shared_value.h"
+
 int randomBelow(int n) {
     return std::rand() % n;
 }
@@ -37,22 +39,22 @@ int CSample::getAttribute(int code) const {
 void CSample::setAttribute(int code, int v) {
     switch (code) {
         case ATTR_ON:
-            on = v != 0 ? 1 : 0;
+            storeShared(on, v != 0 ? 1 : 0);
             break;
         case ATTR_NOTE:
             setRoot(static_cast<std::int16_t>(v));
             break;
         case ATTR_PROGRAM:
-            program = static_cast<std::int16_t>(v);
+            storeShared(program, v);
             break;
         case ATTR_VELOCITY:
-            velocity = static_cast<std::int16_t>(v);
+            storeShared(velocity, v);
             break;
         case ATTR_PAN:
-            pan = static_cast<std::int16_t>(v);
+            storeShared(pan, v);
             break;
         case ATTR_DURATION:
-            duration = static_cast<std::int16_t>(v);
+            storeShared(duration, v);
             break;
         default:
             break;
@@ -63,11 +65,11 @@ void CSample::copyFrom(const CSample& other) {
     if (&other == this) {
         return;
     }
-    on = other.on;
-    program = other.program;
-    velocity = other.velocity;
-    pan = other.pan;
-    duration = other.duration;
+    storeShared(on, other.on);
+    storeShared(program, other.program);
+    storeShared(velocity, other.velocity);
+    storeShared(pan, other.pan);
+    storeShared(duration, other.duration);
     notes = other.notes;
 }
 
@@ -99,19 +101,19 @@ CSetupDoc::CSetupDoc() {
 void randomizeSamples(CMeasure& measure) {
     for (CSample& s : measure.samples) {
         s.setRoot(randomBelow(128) - 60);
-        s.program = static_cast<std::int16_t>(randomBelow(128));
-        s.velocity = static_cast<std::int16_t>(randomBelow(128));
-        s.pan = static_cast<std::int16_t>(randomBelow(128));
-        s.duration = static_cast<std::int16_t>(randomBelow(17));
+        storeShared(s.program, randomBelow(128));
+        storeShared(s.velocity, randomBelow(128));
+        storeShared(s.pan, randomBelow(128));
+        storeShared(s.duration, randomBelow(17));
     }
 }
 
 void fillNewSetup(CSetupDoc& doc) {
     for (int i = 0; i < measureCount; ++i) {
-        doc.measures[i].nextMeasure = static_cast<std::int16_t>(i);
-        doc.measures[i].repeatCount = 1;
+        storeShared(doc.measures[i].nextMeasure, i);
+        storeShared(doc.measures[i].repeatCount, 1);
         randomizeSamples(doc.measures[i]);
     }
-    doc.volume = 80;
-    doc.transpose = 0;
+    storeShared(doc.volume, 80);
+    storeShared(doc.transpose, 0);
 }

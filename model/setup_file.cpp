@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "byte_stream.h"
+#include "shared_value.h"
 #include "text_encoding.h"
 
 namespace {
@@ -284,33 +285,34 @@ SetupFileContents captureSetupFile(const CSetupDoc& doc, const WindowPlacement& 
 }
 
 void commitSetupFile(const SetupFileContents& c, CSetupDoc& doc) {
+    // The setup may be playing: every value the step clock reads is stored as it reads it.
     doc.fileVersion = c.fileVersion;
     doc.tempoUnit = c.tempoUnit;
-    doc.tempoBpm = c.tempoBpm;
+    storeShared(doc.tempoBpm, c.tempoBpm);
     doc.midiOut.deviceId = c.deviceId;
-    doc.midiOut.channel = c.channel;
+    storeShared(doc.midiOut.channel, c.channel);
     doc.editMeasure = c.editMeasure;
-    doc.mute = c.mute;
+    storeShared(doc.mute, c.mute);
     for (int m = 0; m < measureCount; ++m) {
         const StoredMeasure& from = c.measures[m];
         CMeasure& to = doc.measures[m];
-        to.nextMeasure = from.nextMeasure;
-        to.repeatCount = from.repeatCount;
+        storeShared(to.nextMeasure, from.nextMeasure);
+        storeShared(to.repeatCount, from.repeatCount);
         for (int s = 0; s < samplesPerMeasureMax; ++s) {
             const StoredSample& a = from.samples[s];
             CSample& b = to.samples[s];
-            b.on = a.on;
+            storeShared(b.on, a.on);
             b.notes.assign(a.notes);
-            b.program = a.program;
-            b.velocity = a.velocity;
-            b.pan = a.pan;
-            b.duration = a.duration;
+            storeShared(b.program, a.program);
+            storeShared(b.velocity, a.velocity);
+            storeShared(b.pan, a.pan);
+            storeShared(b.duration, a.duration);
         }
     }
-    doc.measureLength = c.measureLength;
-    doc.polyphonic = c.polyphonic;
-    doc.volume = c.volume;
-    doc.transpose = c.transpose;
+    storeShared(doc.measureLength, c.measureLength);
+    storeShared(doc.polyphonic, c.polyphonic);
+    storeShared(doc.volume, c.volume);
+    storeShared(doc.transpose, c.transpose);
     doc.midiOut.portName = c.portName;
 }
 
