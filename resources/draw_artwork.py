@@ -208,9 +208,15 @@ def play():
 
 def menu_buttons():
     for word in ("FILE", "EDIT", "MIDI"):
+        # Words are 13 pixels wide: the sides are only brackets at the corners, so the
+        # letters keep a clear pixel on each side.
         up = Canvas(16, 15)
-        up.frame(0, 0, 15, 14, round_corners=True)
-        centred_text(up, 8, 5, word)
+        up.line(1, 0, 14, 0)
+        up.line(1, 14, 14, 14)
+        for x in (0, 15):
+            up.line(x, 1, x, 3)
+            up.line(x, 11, x, 13)
+        up.glyphs(2, 5, word)
         button_pair(word, up)
 
 
@@ -276,10 +282,8 @@ def loop_popup():
     c.frame(0, 0, 124, 19)
     c.glyphs(32, 4, "NEXT")
     c.polygon([(32, 12), (45, 12), (45, 10), (49, 13.5), (45, 17), (45, 15), (32, 15)])
-    x = 94 - text_width("REPEAT", SMALL)
-    c.glyphs(x, 4, "REPEAT")
-    c.glyphs(x + 6, 12, "X")
-    c.line(x + 11, 14, x + 13, 14)
+    c.glyphs(94 - text_width("REPEAT", SMALL), 4, "REPEAT")
+    c.glyphs(94 - text_width("TIMES", SMALL), 12, "TIMES")
     write_xbm("LOOPBKGBMP", c)
 
 
