@@ -12,7 +12,7 @@ int ControlHost::OnControlEvent(int code, int x, int y, int id) {
         if (defaultCursor_ != nullptr) {
             ShowCursor(*defaultCursor_);
         } else {
-            unsetCursor();
+            ShowDefaultCursor();
         }
     }
     if (id == 0) {

@@ -27,7 +27,7 @@ std::optional<QBitmap> loadXbm(const QString& path) {
     return QBitmap::fromImage(image, Qt::ThresholdDither);
 }
 
-// Qt's XBM reader skips the hot spot, so it is read from the text here.
+// The hot spot is read from the XBM text itself: the image reader does not report it.
 int xbmDefine(const QString& path, const char* field) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

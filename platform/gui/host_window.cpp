@@ -49,7 +49,17 @@ void HostWindow::ReleaseMouseCapture() {
 }
 
 void HostWindow::ShowCursor(const QCursor& cursor) {
-    setCursor(cursor);
+    if (shownCursor_ != &cursor) {
+        setCursor(cursor);
+        shownCursor_ = &cursor;
+    }
+}
+
+void HostWindow::ShowDefaultCursor() {
+    if (shownCursor_ != nullptr) {
+        unsetCursor();
+        shownCursor_ = nullptr;
+    }
 }
 
 void HostWindow::SetBackgroundColor(const QColor& color) {

@@ -27,7 +27,10 @@ public:
     void CaptureMouse();
     void ReleaseMouseCapture();
 
+    // The cursor over the window; asked for at every mouse move, so an unchanged cursor costs
+    // nothing. The cursor must outlive its use (artwork cursors live as long as the program).
     void ShowCursor(const QCursor& cursor);
+    void ShowDefaultCursor();
     void SetBackgroundColor(const QColor& color);
 
 protected:
@@ -47,6 +50,7 @@ protected:
 private:
     bool captured_ = false;
     quint64 lastPressTime_ = 0;
+    const QCursor* shownCursor_ = nullptr;
 };
 
 }  // namespace platform
