@@ -114,4 +114,5 @@ TEST(Edit, OwnFontUntilACallersFontIsGiven) {
     EXPECT_TRUE(edit.IsFontExternal());
     EXPECT_EQ(edit.font().pixelSize(), 20);
     EXPECT_FALSE(edit.acceptDrops());
+    EXPECT_EQ(edit.cursor().shape(), Qt::BitmapCursor);  // TEXTCUR
 }

@@ -97,6 +97,10 @@ TEST(Slider, PressDragOutsideTheHostAndReleaseReportEveryStep) {
     // Once released, moves no longer change it.
     host.OnControlEvent(MouseMove, 12, 100, 0);
     EXPECT_EQ(slider.GetValue(), 100);
+    // A right press reports the slider without changing it.
+    EXPECT_EQ(host.OnControlEvent(MouseAlt, 12, 100, 0), 6);
+    EXPECT_EQ(host.OnControlEvent(MouseAlt, 50, 100, 0), 0);
+    EXPECT_EQ(slider.GetValue(), 100);
 }
 
 TEST(Slider, VerticalFillThumbAndUnpaintedParts) {
