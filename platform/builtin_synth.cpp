@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <mutex>
+#include <string_view>
 
 #include "platform/midi_message.h"
 #include "platform/runtime_dir.h"
@@ -159,7 +160,11 @@ std::unique_ptr<BuiltinSynth> BuiltinSynth::create(const BuiltinSynthOptions& op
             if (fluid_settings_setstr(impl->settings, "audio.driver", name) != FLUID_OK) {
                 continue;
             }
-            impl->driver = new_fluid_audio_driver(impl->settings, impl->synth);
+            // A JACK server busy with other clients now and then refuses one; ask twice.
+            const int attempts = std::string_view(name) == "jack" ? 2 : 1;
+            for (int i = 0; i < attempts && impl->driver == nullptr; ++i) {
+                impl->driver = new_fluid_audio_driver(impl->settings, impl->synth);
+            }
             if (impl->driver != nullptr) {
                 driverName = name;
                 break;

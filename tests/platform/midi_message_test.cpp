@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+
 namespace {
 
 struct Case {
@@ -19,6 +22,16 @@ TEST_P(ShortMessage, LengthFollowsTheStatusByte) {
     EXPECT_EQ(message.bytes[0], c.packed & 0xFF);
 }
 
+// Test names from the cases' descriptions.
+template <typename C>
+std::string caseName(const testing::TestParamInfo<C>& info) {
+    std::string name;
+    for (const char* p = info.param.what; *p != 0; ++p) {
+        name += std::isalnum(static_cast<unsigned char>(*p)) != 0 ? *p : '_';
+    }
+    return name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Messages, ShortMessage,
     testing::Values(Case{"note on", 0x643C90, 3}, Case{"note off as velocity 0", 0x003C99, 3},
@@ -31,6 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"data byte read as status", 0x64BC90, 0},
                     Case{"velocity above 127", 0x803C90, 0},
                     Case{"system exclusive start", 0x0001F0, 0},
-                    Case{"end of exclusive", 0x0000F7, 0}, Case{"undefined F4", 0x0000F4, 0}));
+                    Case{"end of exclusive", 0x0000F7, 0}, Case{"undefined F4", 0x0000F4, 0}),
+    caseName<Case>);
 
 }  // namespace

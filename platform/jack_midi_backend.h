@@ -1,0 +1,132 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/jack_event_placer.h"
+#include "platform/midi_backend.h"
+#include "platform/midi_event_queue.h"
+
+typedef struct _jack_client jack_client_t;
+typedef struct _jack_port jack_port_t;
+
+namespace platform {
+
+struct JackMidiOptions {
+    std::string clientName = "thrumbleworx";
+    // How late after its stamp the engine may hand over a message: one tick of the periodic
+    // timer, plus what its thread's wake-up may add.
+    std::int64_t senderDelayNs = 1'250'000;
+};
+
+// Where CLOCK_MONOTONIC and JACK's own clock (jack_get_time, microseconds) stand to each other:
+// jack_get_time() * 1000 = CLOCK_MONOTONIC + offsetNs, to within +-uncertaintyNs.
+struct JackClockRelation {
+    std::int64_t offsetNs = 0;
+    std::int64_t uncertaintyNs = 0;
+};
+
+// Reads both clocks `samples` times, each JACK reading between two monotonic ones, and keeps the
+// reading with the narrowest bracket.
+JackClockRelation measureJackClock(int samples);
+
+// JACK MIDI: one client per running copy with one MIDI output port. The devices are the MIDI
+// inputs of the other clients; opening one connects our port to it. Never starts a server.
+//
+// Timing: every message goes at the frame of (stamp + latency), where the latency is constant
+// for a given server period: senderDelayNs plus one period, so that a message handed over up to
+// senderDelayNs after its stamp still reaches the process callback of the cycle that holds its
+// frame. Messages travel to the callback through a queue for many producers that never blocks
+// it; the callback writes them in the order sent, never one before an earlier one, and a late
+// one at the first frame still free.
+class JackMidiBackend final : public MidiBackend {
+public:
+    struct Stats {
+        std::uint64_t written = 0;          // messages written into a cycle
+        std::uint64_t late = 0;             // ... of them later than stamp + latency
+        std::uint64_t dropped = 0;          // messages that found the queue full
+        std::uint64_t unsettledCycles = 0;  // cycles whose times the server had not settled
+    };
+
+    explicit JackMidiBackend(JackMidiOptions options = {});
+    ~JackMidiBackend() override;
+
+    std::vector<std::string> deviceNames() override;
+    std::unique_ptr<MidiDevicePort> open(const std::string& name) override;
+
+    // Whether a JACK server answered (the client is open and running).
+    bool connected();
+    // Full name of our output port ("thrumbleworx:out"), empty without a server.
+    std::string portName();
+    std::int64_t latencyNs() const { return latencyNs_.load(std::memory_order_relaxed); }
+    // jack_get_time() * 1000 - CLOCK_MONOTONIC as the callback currently estimates it.
+    std::int64_t clockOffsetNs() const { return offsetNs_.load(std::memory_order_relaxed); }
+    Stats stats() const;
+
+private:
+    class Port;
+    struct Event {
+        std::uint32_t packed = 0;
+        std::int64_t stampNs = 0;
+        std::uint64_t sequence = 0;
+    };
+    static constexpr std::size_t kQueueCapacity = 4096;
+
+    bool ensureClient();  // control_ held
+    void closeClient();   // control_ held
+    void connectTo(const std::string& target);
+    void disconnectFrom(const std::string& target);
+    std::uint64_t enqueue(std::uint32_t packed, std::int64_t stampNs);
+    void waitUntilDelivered(std::uint64_t sequence);
+    void updateLatency(std::uint32_t frames);
+
+    static int processThunk(std::uint32_t frames, void* self);
+    static int bufferSizeThunk(std::uint32_t frames, void* self);
+    static void shutdownThunk(void* self);
+    void process(std::uint32_t frames);
+    void trackClock();
+    void updateTimeline(std::uint32_t cycleStart, std::uint32_t frames);
+    std::uint32_t frameAt(std::int64_t jackNs) const;
+
+    const JackMidiOptions options_;
+    std::mutex control_;
+    jack_client_t* client_ = nullptr;
+    jack_port_t* port_ = nullptr;
+    std::map<std::string, int> connections_;  // target port -> open ports on it
+    int openPorts_ = 0;
+    std::atomic<bool> alive_{false};
+
+    MidiEventQueue<Event, kQueueCapacity> queue_;
+    std::atomic<std::uint64_t> nextSequence_{1};
+    std::atomic<std::uint64_t> delivered_{0};
+    std::atomic<std::uint64_t> cycles_{0};
+    std::atomic<std::int64_t> latencyNs_{0};
+    std::atomic<std::int64_t> offsetNs_{0};
+    std::atomic<std::uint64_t> written_{0};
+    std::atomic<std::uint64_t> late_{0};
+    std::atomic<std::uint64_t> dropped_{0};
+    std::atomic<std::uint64_t> unsettledCycles_{0};
+
+    double sampleRate_ = 48000;  // set before the callback first runs
+
+    // The process callback's own state. The timeline maps JACK's clock to frames: the frame
+    // at which the current cycle starts, that moment, and the frame rate the server measures.
+    struct Timeline {
+        std::uint32_t startFrame = 0;
+        std::int64_t startNs = 0;
+        double framesPerNs = 0;
+    };
+    Timeline timeline_;
+    bool haveTimeline_ = false;
+    JackEventPlacer placer_;
+    Event held_;
+    bool holding_ = false;
+    std::uint32_t framesSinceClockCheck_ = 0;
+};
+
+}  // namespace platform
