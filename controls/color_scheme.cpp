@@ -1,6 +1,5 @@
 #include "controls/color_scheme.h"
 
-
 #include "controls/utilities.h"
 #include "platform/gui/dialogs.h"
 
