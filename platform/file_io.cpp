@@ -12,7 +12,9 @@
 namespace platform {
 namespace {
 
-std::string describe(int error) { return std::generic_category().message(error); }
+std::string describe(int error) {
+    return std::generic_category().message(error);
+}
 
 class FileDescriptor {
 public:

@@ -165,3 +165,100 @@ TEST_F(Ozk, FilesThatCannotBeReadOrWritten) {
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.err.find("Could not save"), std::string::npos) << unwritable.err;
 }
+
+namespace {
+
+struct MidiEvent {
+    std::uint32_t tick;
+    std::vector<int> bytes;
+};
+
+// Reads a format 0 file as the exporter writes it (no running status).
+std::vector<MidiEvent> readMidiFile(const std::string& file, std::uint32_t& tempo) {
+    auto u = [&](std::size_t at) { return static_cast<std::uint8_t>(file.at(at)); };
+    EXPECT_EQ(file.substr(0, 4), "MThd");
+    EXPECT_EQ(u(9), 0);    // format 0
+    EXPECT_EQ(u(11), 1);   // one track
+    EXPECT_EQ(u(13), 96);  // ticks per quarter
+    EXPECT_EQ(file.substr(14, 4), "MTrk");
+    const std::size_t length = (u(18) << 24) | (u(19) << 16) | (u(20) << 8) | u(21);
+    EXPECT_EQ(file.size(), 22 + length);
+    std::vector<MidiEvent> events;
+    std::uint32_t tick = 0;
+    for (std::size_t at = 22; at < file.size();) {
+        std::uint32_t delta = 0;
+        do {
+            delta = (delta << 7) | (u(at) & 0x7F);
+        } while (u(at++) & 0x80);
+        tick += delta;
+        if (u(at) == 0xFF) {
+            if (u(at + 1) == 0x51) {
+                tempo = (u(at + 3) << 16) | (u(at + 4) << 8) | u(at + 5);
+            }
+            at += 3 + u(at + 2);
+            continue;
+        }
+        const int size = (u(at) & 0xF0) == 0xC0 ? 2 : 3;
+        MidiEvent e{tick, {}};
+        for (int i = 0; i < size; ++i) {
+            e.bytes.push_back(u(at++));
+        }
+        events.push_back(e);
+    }
+    return events;
+}
+
+}  // namespace
+
+TEST_F(Ozk, ExportWritesOneCycleOfTheChainAsAMidiFile) {
+    // Measure 0 plays twice, then measure 1 once, which chains back to measure 0.
+    ASSERT_EQ(run("new --seed 3 -o " + path("a.ozk")).status, 0);
+    std::string json = run("dump " + path("a.ozk")).out;
+    json = replaceFirst(json, "\"measureLength\": 16", "\"measureLength\": 2");
+    json = replaceFirst(json, "\"tempoBpm\": 126.0", "\"tempoBpm\": 120.0");
+    json = replaceFirst(json, "\"repeatCount\": 1", "\"repeatCount\": 2");
+    json = replaceFirst(json, "\"nextMeasure\": 0", "\"nextMeasure\": 1");
+    json = replaceFirst(json, "\"nextMeasure\": 1,\n      \"repeatCount\": 1",
+                        "\"nextMeasure\": 0,\n      \"repeatCount\": 1");
+    ASSERT_EQ(run("build - -o " + path("b.ozk"), json).status, 0);
+    const Result r = run("export " + path("b.ozk") + " -o " + path("b.mid"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.empty());
+
+    std::uint32_t tempo = 0;
+    const auto events = readMidiFile(slurp(dir / "b.mid"), tempo);
+    EXPECT_EQ(tempo, 500000u);  // four steps of 124.9999935 ms
+    std::vector<std::uint32_t> noteOnTicks;
+    for (const MidiEvent& e : events) {
+        if ((e.bytes[0] & 0xF0) == 0x90 && e.bytes[2] != 0) {
+            noteOnTicks.push_back(e.tick);
+        }
+    }
+    // Six steps of 24 ticks; each step of a random setup may be silent (velocity 0).
+    for (std::uint32_t t : noteOnTicks) {
+        EXPECT_EQ(t % 24, 0u);
+        EXPECT_LT(t, 6u * 24);
+    }
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().bytes, (std::vector<int>{0xB0, 123, 0}));
+    EXPECT_EQ(events.back().tick, 6u * 24);
+
+    const Result counted = run("export " + path("b.ozk") + " -o " + path("c.mid") + " --steps 3");
+    ASSERT_EQ(counted.status, 0) << counted.err;
+    EXPECT_EQ(readMidiFile(slurp(dir / "c.mid"), tempo).back().tick, 3u * 24);
+}
+
+TEST_F(Ozk, PortsAndPlay) {
+    const Result ports = run("ports");
+    EXPECT_EQ(ports.status, 0);
+    EXPECT_TRUE(ports.out.ends_with("-1\tMIDI Mapper\n")) << ports.out;
+
+    ASSERT_EQ(run("new --seed 3 -o " + path("a.ozk")).status, 0);
+    const Result played = run("play " + path("a.ozk") + " --steps 3 --port Nowhere");
+    EXPECT_EQ(played.status, 0) << played.err;
+    EXPECT_NE(played.err.find("Could not find port: Nowhere"), std::string::npos) << played.err;
+    EXPECT_TRUE(played.out.starts_with("played 3 steps")) << played.out;
+
+    EXPECT_EQ(run("play " + path("a.ozk") + " --steps 3 --seconds 1").status, 1);
+    EXPECT_EQ(run("play " + path("none.ozk") + " --steps 3").status, 1);
+}

@@ -3,6 +3,9 @@
 //   ozk dump FILE.ozk             the setup as JSON on stdout
 //   ozk build FILE.json -o OUT    a settings file from JSON ("-" reads stdin)
 //   ozk new -o OUT [--seed N]     a new setup with random steps
+//   ozk ports                     the MIDI output devices
+//   ozk play FILE [--port NAME] [--seconds S | --steps N]
+//   ozk export FILE -o OUT.mid [--steps N]
 //
 // Exit status 0 on success, 1 on any error (the message goes to stderr, nothing to stdout).
 
@@ -15,6 +18,7 @@
 
 #include "document/setup_file_io.h"
 #include "platform/file_io.h"
+#include "playback_commands.h"
 #include "setup_json.h"
 
 namespace {
@@ -118,6 +122,28 @@ int main(int argc, char** argv) {
     newCmd->add_option("-o,--output", newOut, "settings file to write")->required();
     newCmd->add_option("--seed", seed, "seed of the random steps (the same seed, the same setup)");
 
+    app.add_subcommand("ports", "List the MIDI output devices, one per line: INDEX<TAB>NAME");
+
+    PlayOptions play;
+    auto* playCmd = app.add_subcommand("play", "Play a settings file until it is stopped");
+    playCmd->add_option("FILE", play.path, "settings file to play")->required();
+    playCmd->add_option("--port", play.port, "output port (default: the one the file names)");
+    auto* secondsOpt =
+        playCmd->add_option("--seconds", play.seconds, "stop after this many seconds")
+            ->check(CLI::PositiveNumber);
+    playCmd->add_option("--steps", play.steps, "stop after this many steps")
+        ->check(CLI::PositiveNumber)
+        ->excludes(secondsOpt);
+
+    std::string exportPath, exportOut;
+    std::optional<long> exportSteps;
+    auto* exportCmd =
+        app.add_subcommand("export", "Write what a settings file plays as a Standard MIDI File");
+    exportCmd->add_option("FILE", exportPath, "settings file to play")->required();
+    exportCmd->add_option("-o,--output", exportOut, "MIDI file to write")->required();
+    exportCmd->add_option("--steps", exportSteps,
+                          "steps to play (default: one cycle of the measure chain)");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
@@ -131,6 +157,15 @@ int main(int argc, char** argv) {
     }
     if (*buildCmd) {
         return build(jsonPath, buildOut);
+    }
+    if (app.got_subcommand("ports")) {
+        return listPorts();
+    }
+    if (*playCmd) {
+        return playFile(play);
+    }
+    if (*exportCmd) {
+        return exportMidiFile(exportPath, exportOut, exportSteps);
     }
     return makeNew(newOut, seed);
 }
