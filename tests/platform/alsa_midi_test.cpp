@@ -6,6 +6,7 @@
 #include <cctype>
 #include <string>
 
+#include "../support/case_name.h"
 #include "platform/alsa_midi_backend.h"
 
 namespace {
@@ -23,16 +24,6 @@ constexpr unsigned kWritable = SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WR
 TEST_P(AlsaPorts, OnlyOtherClientsWritableSubscribablePortsAreDevices) {
     const PortCase& c = GetParam();
     EXPECT_EQ(platform::isAlsaOutputDevice(c.port, 130), c.device) << c.what;
-}
-
-// Test names from the cases' descriptions.
-template <typename C>
-std::string caseName(const testing::TestParamInfo<C>& info) {
-    std::string name;
-    for (const char* p = info.param.what; *p != 0; ++p) {
-        name += std::isalnum(static_cast<unsigned char>(*p)) != 0 ? *p : '_';
-    }
-    return name;
 }
 
 INSTANTIATE_TEST_SUITE_P(

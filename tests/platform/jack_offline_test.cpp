@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "../support/case_name.h"
 #include "platform/jack_event_placer.h"
 #include "platform/jack_midi_backend.h"
 #include "platform/midi_output.h"
@@ -53,16 +54,6 @@ TEST_P(Placement, GoesAtItsFrameButNeverBeforeTheCycleOrTheLastEvent) {
 }
 
 constexpr std::uint32_t kNear = 0xFFFFFFF0u;  // 16 frames before the counter wraps
-
-// Test names from the cases' descriptions.
-template <typename C>
-std::string caseName(const testing::TestParamInfo<C>& info) {
-    std::string name;
-    for (const char* p = info.param.what; *p != 0; ++p) {
-        name += std::isalnum(static_cast<unsigned char>(*p)) != 0 ? *p : '_';
-    }
-    return name;
-}
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, Placement,

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <string>
+#include "../support/case_name.h"
 
 namespace {
 
@@ -20,16 +21,6 @@ TEST_P(ShortMessage, LengthFollowsTheStatusByte) {
     const platform::ShortMessageBytes message = platform::shortMessageBytes(c.packed);
     EXPECT_EQ(message.length, c.length) << c.what;
     EXPECT_EQ(message.bytes[0], c.packed & 0xFF);
-}
-
-// Test names from the cases' descriptions.
-template <typename C>
-std::string caseName(const testing::TestParamInfo<C>& info) {
-    std::string name;
-    for (const char* p = info.param.what; *p != 0; ++p) {
-        name += std::isalnum(static_cast<unsigned char>(*p)) != 0 ? *p : '_';
-    }
-    return name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
