@@ -70,9 +70,9 @@ int main(int argc, char** argv) {
     const long before = contextSwitches(threads);
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     const long after = contextSwitches(threads);
-    // This thread's own two wake-ups (the sleep) are left out.
+    // The one wake-up that ends this thread's own sleep is left out.
     std::printf("%d threads, %.1f wake-ups per second while stopped (built-in synth %s)\n", threads,
-                (after - before - 2) / seconds,
+                (after - before - 1) / seconds,
                 setup.midiOut.handle != noMidiOutHandle ? "running" : "not running");
     engine.releasePort();
     return 0;
