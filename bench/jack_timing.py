@@ -76,10 +76,15 @@ def main():
     ap.add_argument("--seconds", type=float, default=60)
     ap.add_argument("--bpm", type=float, default=300.0)
     ap.add_argument("--load", action="store_true")
+    ap.add_argument("--residuals", help="write each step's deviation (us) to FILE.frames and FILE.jack")
+    ap.add_argument("--analyse", metavar="RECORDED", help="only analyse a recording made before")
     args = ap.parse_args()
 
+    if args.analyse:
+        report(args.analyse, args)
+        return
     ozk = os.path.join(args.build, "tools/ozk/ozk")
-    recorder = os.path.join(args.build, "tests/support/jack_midi_recorder")
+    recorder = os.path.join(args.build, "tests/platform/support/jack_midi_recorder")
     work = tempfile.mkdtemp(prefix="jack-timing-")
     env = dict(os.environ, JACK_DEFAULT_SERVER="thrumbleworx-bench", OMP_NUM_THREADS="1")
     children = []
@@ -101,6 +106,7 @@ def main():
         wait_for(lambda: subprocess.run(["jack_lsp"], env=env,
                                         capture_output=True).returncode == 0, 10, "jackd")
         rec_out = os.path.join(work, "recorded.txt")
+        print(f"recording to {rec_out}")
         rec = subprocess.Popen([recorder, "--name", "rec", "--output", rec_out], env=env,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         children.append(rec)
@@ -125,39 +131,56 @@ def main():
     finally:
         cleanup()
 
-    onsets = []
-    with open(rec_out) as f:
+    report(rec_out, args)
+    print(f"  ozk play CPU {cpu:.2f} s in {wall:.1f} s = {100 * cpu / wall:.2f} % of one core")
+
+
+def deviations(values):
+    """Each onset's distance from the straight line fitted through all of them."""
+    n = list(range(len(values)))
+    a, b = fit(n, values)
+    return [y - (a + b * x) for x, y in zip(n, values)], a, b
+
+
+def report(recorded, args):
+    frames, usecs = [], []
+    with open(recorded) as f:
         for line in f:
             if line.startswith("#"):
                 continue
-            frame, usecs, status, d1, d2 = line.split()
+            frame, us, status, d1, d2 = line.split()
             if status != "--" and int(status, 16) & 0xF0 == 0x90 and d2 != "--" and int(d2, 16) > 0:
-                onsets.append(int(frame))
-    # Unwrap the 32-bit frame counter.
-    for i in range(1, len(onsets)):
-        while onsets[i] < onsets[i - 1] - (1 << 31):
-            onsets[i] += 1 << 32
-    n = list(range(len(onsets)))
-    a, b = fit(n, onsets)
-    dev = sorted(abs(y - (a + b * x)) for x, y in zip(n, onsets))
-    nominal = step_period_ms(args.bpm) * RATE / 1000.0
-    ppm = (b / nominal - 1.0) * 1e6
-    # Wander: a line fitted on the first minute, then the mean offset of the last 10 seconds.
-    steps_per_s = 1000.0 / step_period_ms(args.bpm)
-    first = max(10, int(min(60.0, args.seconds / 2) * steps_per_s))
-    a1, b1 = fit(n[:first], onsets[:first])
-    last = n[-int(10 * steps_per_s):]
-    wander = sum(onsets[x] - (a1 + b1 * x) for x in last) / len(last)
-    us = lambda frames: frames * 1e6 / RATE
+                frames.append(int(frame))
+                usecs.append(int(us))
+    for i in range(1, len(frames)):  # the 32-bit frame counter wraps
+        while frames[i] < frames[i - 1] - (1 << 31):
+            frames[i] += 1 << 32
+    us_per_frame = 1e6 / RATE
     load = "both cores busy" if args.load else "idle"
-    print(f"period {args.period}, {load}, {len(onsets)} steps in {args.seconds:g} s")
-    for name, p in (("p50", 50), ("p99", 99), ("p99.9", 99.9), ("max", 100)):
-        v = percentile(dev, p)
-        print(f"  {name:6} {v:8.2f} frames {us(v):9.1f} us")
-    print(f"  fitted step {b:.4f} frames, nominal {nominal:.4f}: {ppm:+.1f} ppm")
-    print(f"  wander after {args.seconds:g} s from the first minute's line: {wander:+.2f} frames "
-          f"({us(wander):+.1f} us)")
-    print(f"  ozk play CPU {cpu:.2f} s in {wall:.1f} s = {100 * cpu / wall:.2f} % of one core")
+    print(f"period {args.period}, {load}, {len(frames)} steps in {args.seconds:g} s")
+    # The same onsets on two axes: the frame counter the recorder reads, and JACK's clock at
+    # those frames. The dummy driver's frames do not follow real time exactly, and the server
+    # re-anchors them after a late cycle; JACK's clock does follow real time.
+    for axis, values, scale in (("frames", frames, us_per_frame), ("JACK time", usecs, 1.0)):
+        residuals, a, b = deviations(values)
+        if args.residuals:
+            with open(f"{args.residuals}.{axis.split()[0].lower()}", "w") as f:
+                f.writelines(f"{r * scale:.2f}\n" for r in residuals)
+        dev = sorted(abs(r) * scale for r in residuals)
+        row = "  ".join(f"{name} {percentile(dev, p):7.1f} us ({percentile(dev, p) / us_per_frame:6.2f} fr)"
+                        for name, p in (("p50", 50), ("p99", 99), ("p99.9", 99.9), ("max", 100)))
+        print(f"  on {axis:9}: {row}")
+        step_us = b * scale
+        nominal_us = step_period_ms(args.bpm) * 1000.0
+        steps_per_s = 1e6 / nominal_us
+        first = max(10, int(min(60.0, args.seconds / 2) * steps_per_s))
+        n = list(range(len(values)))
+        a1, b1 = fit(n[:first], values[:first])
+        last = n[-int(10 * steps_per_s):]
+        wander = sum(values[x] - (a1 + b1 * x) for x in last) / len(last) * scale
+        print(f"  {'':12} fitted step {step_us:.3f} us, nominal {nominal_us:.3f}: "
+              f"{(step_us / nominal_us - 1) * 1e6:+.1f} ppm; the last 10 s lie {wander:+.1f} us "
+              f"from the first minute's line")
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #include "platform/builtin_synth.h"
 
+#include <alsa/asoundlib.h>
 #include <fcntl.h>
 #include <fluidsynth.h>
 #include <sys/file.h>
@@ -16,10 +17,14 @@ namespace platform {
 namespace {
 
 // The library reports every audio driver it could not start on stderr; a program that tries
-// several in turn would print noise for the normal case.
+// several in turn would print noise for the normal case. The ALSA library underneath reports
+// a missing sound card the same way.
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
 void quietLibraryLog() {
     static std::once_flag once;
     std::call_once(once, [] {
+        snd_lib_error_set_handler(ignoreAlsaError);
         fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
         fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
         fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
