@@ -99,9 +99,10 @@ def main():
                     p.kill()
 
     try:
+        jack_log = open(os.path.join(work, "jackd.log"), "w")
         jackd = subprocess.Popen(
             ["jackd", "-n", "thrumbleworx-bench", "-R", "-d", "dummy", "-r", str(RATE), "-p",
-             str(args.period)], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+             str(args.period)], env=env, stdout=jack_log, stderr=subprocess.STDOUT)
         children.append(jackd)
         wait_for(lambda: subprocess.run(["jack_lsp"], env=env,
                                         capture_output=True).returncode == 0, 10, "jackd")
@@ -121,7 +122,7 @@ def main():
         before = resource.getrusage(resource.RUSAGE_CHILDREN)
         started = time.time()
         subprocess.run([ozk, "play", setup, "--seconds", str(args.seconds)], env=env, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                       stderr=subprocess.DEVNULL)
         wall = time.time() - started
         after = resource.getrusage(resource.RUSAGE_CHILDREN)
         cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)

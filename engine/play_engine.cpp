@@ -180,15 +180,13 @@ void CPlayEngine::playStep() {
         storeShared(setup_.repeatCounter, ++repeatCounter);
         host_.post(MSG_SHOW_MEASURE, m, 0);
     }
-    storeShared(setup_.midiOut.currentStep, s + 1);
-    if (s >= length - 1) {
-        if (repeatCounter >= loadShared(measure.repeatCount)) {
-            const int next = std::clamp<int>(loadShared(measure.nextMeasure), 0, measureCount - 1);
-            storeShared(setup_.playMeasure, next);
-            storeShared(setup_.repeatCounter, 0);
-        }
-        storeShared(setup_.midiOut.currentStep, 0);
+    const bool measureEnded = s >= length - 1;
+    if (measureEnded && repeatCounter >= loadShared(measure.repeatCount)) {
+        const int next = std::clamp<int>(loadShared(measure.nextMeasure), 0, measureCount - 1);
+        storeShared(setup_.playMeasure, next);
+        storeShared(setup_.repeatCounter, 0);
     }
+    storeShared(setup_.midiOut.currentStep, measureEnded ? 0 : s + 1);
     stepsPlayed_.fetch_add(1, std::memory_order_relaxed);
 }
 

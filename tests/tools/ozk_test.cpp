@@ -262,3 +262,17 @@ TEST_F(Ozk, PortsAndPlay) {
     EXPECT_EQ(run("play " + path("a.ozk") + " --steps 3 --seconds 1").status, 1);
     EXPECT_EQ(run("play " + path("none.ozk") + " --steps 3").status, 1);
 }
+
+TEST_F(Ozk, PlayStopsCleanlyOnInterrupt) {
+    ASSERT_EQ(run("new --seed 3 -o " + path("a.ozk")).status, 0);
+    // Started in the background and interrupted as Ctrl+C would.
+    const std::string command = std::string(OZK_PATH) + " play " + path("a.ozk") +
+                                " --seconds 30 >" + path("out") + " 2>" + path("err") +
+                                " & pid=$!; sleep 1; kill -INT $pid; wait $pid";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 0) << slurp(dir / "err");
+    const std::string out = slurp(dir / "out");
+    EXPECT_TRUE(out.starts_with("played ")) << out;
+    EXPECT_NE(out.find(" s at 126 beats per minute"), std::string::npos) << out;
+}
