@@ -18,8 +18,9 @@ struct Journal {
     std::vector<std::pair<std::uint32_t, std::int64_t>> sent;
     int renewed = 0;
     int synthsMade = 0;
-    // Set while a send is inside a port; a port destroyed meanwhile is a use after free.
-    std::atomic<bool> inSend{false};
+    // The port a send is inside; that port destroyed meanwhile is a use after free. (Another
+    // port may well be destroyed while a send is inside a newer one.)
+    std::atomic<const void*> inSend{nullptr};
     std::atomic<int> destroyedDuringSend{0};
 };
 
@@ -27,15 +28,15 @@ class FakePort final : public platform::MidiDevicePort {
 public:
     FakePort(Journal& journal, std::string name) : journal_(journal), name_(std::move(name)) {}
     ~FakePort() override {
-        if (journal_.inSend.load()) {
+        if (journal_.inSend.load() == this) {
             ++journal_.destroyedDuringSend;
         }
         journal_.closed.push_back(name_);
     }
     void send(std::uint32_t packed, std::int64_t stampNs) override {
-        journal_.inSend = true;
+        journal_.inSend = this;
         journal_.sent.emplace_back(packed, stampNs);
-        journal_.inSend = false;
+        journal_.inSend = nullptr;
     }
     void renew() override { ++journal_.renewed; }
 
