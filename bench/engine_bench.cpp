@@ -18,27 +18,12 @@ public:
     }
 };
 
-class NullHost final : public EngineHost {
-public:
-    void post(int, std::intptr_t, std::intptr_t) override {}
-    void postStatusText(std::string text) override { benchmark::DoNotOptimize(text); }
-    void setPlayingLight(int, bool) override {}
-    void setPlayingMeasure(int) override {}
-    void setPlayButtonState(int) override {}
-    void showNote(const std::string&) override {}
-    bool isCtrlDown() override { return false; }
-};
-
 struct Rig {
-    Rig() : timer(makeTimer()), engine(setup, host, bus, midi, *timer) { engine.wireUp(); }
-    std::unique_ptr<CHiResTimer> makeTimer() {
-        clock.setAdvancePerReadNs(1000);
-        auto t = std::make_unique<CHiResTimer>(clock, ticks);
-        clock.setAdvancePerReadNs(0);
-        return t;
+    Rig() : timer(makeSimulatedTimer(clock, ticks)), engine(setup, host, bus, midi, *timer) {
+        engine.wireUp();
     }
     CSetupDoc setup;
-    NullHost host;
+    SilentEngineHost host;
     LoneInstanceBus bus{host};
     NullOutput midi;
     platform::ManualClock clock;

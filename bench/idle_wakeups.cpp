@@ -18,17 +18,6 @@
 
 namespace {
 
-class IdleHost final : public EngineHost {
-public:
-    void post(int, std::intptr_t, std::intptr_t) override {}
-    void postStatusText(std::string) override {}
-    void setPlayingLight(int, bool) override {}
-    void setPlayingMeasure(int) override {}
-    void setPlayButtonState(int) override {}
-    void showNote(const std::string&) override {}
-    bool isCtrlDown() override { return false; }
-};
-
 long contextSwitches(int& threads) {
     long total = 0;
     threads = 0;
@@ -60,7 +49,7 @@ int main(int argc, char** argv) {
     ThreadTickSource ticks;
     CHiResTimer timer(platform::systemClock(), ticks);
     CSetupDoc setup;
-    IdleHost host;
+    SilentEngineHost host;
     LoneInstanceBus bus(host);
     CPlayEngine engine(setup, host, bus, *midi, timer);
     engine.wireUp();

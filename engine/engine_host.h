@@ -23,6 +23,19 @@ public:
     virtual bool isCtrlDown() = 0;
 };
 
+// A window that shows nothing and has no keys down, for benchmarks and tools; override what
+// you need.
+class SilentEngineHost : public EngineHost {
+public:
+    void post(int, std::intptr_t, std::intptr_t) override {}
+    void postStatusText(std::string) override {}
+    void setPlayingLight(int, bool) override {}
+    void setPlayingMeasure(int) override {}
+    void setPlayButtonState(int) override {}
+    void showNote(const std::string&) override {}
+    bool isCtrlDown() override { return false; }
+};
+
 // Messages to every running copy, this one included.
 class InstanceBus {
 public:

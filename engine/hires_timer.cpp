@@ -148,3 +148,10 @@ double CHiResTimer::nsPerClockMs() const {
     }
     return 1e6;
 }
+
+std::unique_ptr<CHiResTimer> makeSimulatedTimer(platform::ManualClock& clock, TickSource& ticks) {
+    clock.setAdvancePerReadNs(1000);
+    auto timer = std::make_unique<CHiResTimer>(clock, ticks);
+    clock.setAdvancePerReadNs(0);
+    return timer;
+}

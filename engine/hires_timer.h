@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "engine/tick_source.h"
 #include "platform/clock.h"
+#include "platform/manual_clock.h"
 
 // The calibration keeps a measured rate of k counts per millisecond to four significant digits
 // (x × 0.1, rounded half up, three times, then × 1000): 2,394,567 becomes 2,395,000.
@@ -66,3 +68,8 @@ private:
     // The counter's rate as measured, before rounding: maps this clock to real time.
     double measuredTicksPerMs_ = 0.0;
 };
+
+// A timer on simulated time, calibrated to exactly the clock's counter rate: each read during
+// the calibration's busy wait moves the clock on by a microsecond, then time stands still
+// until the caller moves it.
+std::unique_ptr<CHiResTimer> makeSimulatedTimer(platform::ManualClock& clock, TickSource& ticks);

@@ -62,7 +62,7 @@ class SimulatedEngine {
 public:
     explicit SimulatedEngine(std::vector<std::string> devices = {"Synth A", "Synth B"})
         : midi(std::move(devices)),
-          timer(makeTimer(clock, ticks)),
+          timer(makeSimulatedTimer(clock, ticks)),
           engine(setup, host, bus, midi, *timer) {
         engine.wireUp();
         midi.clearMessages();
@@ -72,14 +72,6 @@ public:
                 s = CSample{};
             }
         }
-    }
-
-    static std::unique_ptr<CHiResTimer> makeTimer(platform::ManualClock& clock,
-                                                  ManualTickSource& ticks) {
-        clock.setAdvancePerReadNs(1000);
-        auto timer = std::make_unique<CHiResTimer>(clock, ticks);
-        clock.setAdvancePerReadNs(0);
-        return timer;
     }
 
     // Moves time on one millisecond at a time, ticking after each, for `ms` milliseconds.

@@ -9,16 +9,11 @@
 TEST(EngineThreads, EditingWhilePlaying) {
     CSetupDoc setup;
     RecordingBus bus;
-    class QuietHost : public EngineHost {
+    class CountingHost : public SilentEngineHost {
     public:
         std::atomic<int> posts{0};
         void post(int, std::intptr_t, std::intptr_t) override { ++posts; }
         void postStatusText(std::string) override { ++posts; }
-        void setPlayingLight(int, bool) override {}
-        void setPlayingMeasure(int) override {}
-        void setPlayButtonState(int) override {}
-        void showNote(const std::string&) override {}
-        bool isCtrlDown() override { return false; }
     } host;
     platform::RecordingMidiOutput midi;
     ThreadTickSource ticks;

@@ -105,9 +105,8 @@ int exportMidiFile(const std::string& path, const std::string& out, std::optiona
     // when told, and a port that records.
     platform::ManualClock clock;
     ManualTickSource ticks;
-    clock.setAdvancePerReadNs(1000);
-    CHiResTimer timer(clock, ticks);
-    clock.setAdvancePerReadNs(0);
+    const auto timerOwner = makeSimulatedTimer(clock, ticks);
+    CHiResTimer& timer = *timerOwner;
     platform::RecordingMidiOutput midi;
     CSetupDoc setup;
     HeadlessWindow window;
