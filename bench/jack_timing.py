@@ -8,9 +8,12 @@ p99.9, max) in frames and microseconds, how far the fitted step is from the nomi
 parts per million, how far the onsets wander from the line fitted on the first minute, and
 the CPU time `ozk play` used.
 
-    bench/jack_timing.py --build build --period 64 --seconds 60 [--load]
+    bench/jack_timing.py --build build --period 64 --seconds 60 [--load] [--margin MS]
 
---load keeps both cores busy with two spinning processes while it plays.
+--load keeps both cores busy with two spinning processes while it plays. --margin is passed
+to `ozk play`: how late after its moment a step's messages may be handed over and still be
+placed exactly. `ozk play --stats` prints how late they were handed over and what the JACK
+port counted (messages written later than stamp + latency, server cycles not yet settled).
 """
 import argparse
 import json
@@ -76,6 +79,7 @@ def main():
     ap.add_argument("--seconds", type=float, default=60)
     ap.add_argument("--bpm", type=float, default=300.0)
     ap.add_argument("--load", action="store_true")
+    ap.add_argument("--margin", type=float, help="ozk play --margin MS")
     ap.add_argument("--residuals", help="write each step's deviation (us) to FILE.frames and FILE.jack")
     ap.add_argument("--analyse", metavar="RECORDED", help="only analyse a recording made before")
     args = ap.parse_args()
@@ -121,8 +125,9 @@ def main():
                 children.append(subprocess.Popen(["sh", "-c", "while :; do :; done"]))
         before = resource.getrusage(resource.RUSAGE_CHILDREN)
         started = time.time()
-        subprocess.run([ozk, "play", setup, "--seconds", str(args.seconds)], env=env, check=True,
-                       stderr=subprocess.DEVNULL)
+        margin = ["--margin", str(args.margin)] if args.margin is not None else []
+        subprocess.run([ozk, "play", setup, "--seconds", str(args.seconds), "--stats"] + margin,
+                       env=env, check=True, stderr=subprocess.DEVNULL)
         wall = time.time() - started
         after = resource.getrusage(resource.RUSAGE_CHILDREN)
         cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)

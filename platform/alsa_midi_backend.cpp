@@ -32,7 +32,7 @@ public:
     void send(std::uint32_t packed, std::int64_t stampNs) override {
         backend_.send(client_, port_, packed, stampNs);
     }
-    std::int64_t latencyNs() const override { return kLatencyNs; }
+    std::int64_t latencyNs() const override { return backend_.latencyNs_; }
 
 private:
     AlsaMidiBackend& backend_;
@@ -40,7 +40,8 @@ private:
     const int port_;
 };
 
-AlsaMidiBackend::AlsaMidiBackend(std::string clientName) : clientName_(std::move(clientName)) {}
+AlsaMidiBackend::AlsaMidiBackend(std::string clientName, std::int64_t latencyNs)
+    : clientName_(std::move(clientName)), latencyNs_(latencyNs) {}
 
 AlsaMidiBackend::~AlsaMidiBackend() {
     if (encoder_ != nullptr) {
@@ -162,7 +163,7 @@ void AlsaMidiBackend::send(int client, int port, std::uint32_t packed, std::int6
         return;
     }
     // Never before a message sent earlier: the queue orders by time alone.
-    std::int64_t due = stampNs + kLatencyNs - queueStartNs_;
+    std::int64_t due = stampNs + latencyNs_ - queueStartNs_;
     if (due < lastScheduledNs_) {
         due = lastScheduledNs_;
     }

@@ -36,9 +36,9 @@ std::string alsaDeviceName(const AlsaPortInfo& port);
 // /dev/snd/seq) there are no devices.
 class AlsaMidiBackend final : public MidiBackend {
 public:
-    static constexpr std::int64_t kLatencyNs = 1'250'000;  // one timer tick and its wake-up
-
-    explicit AlsaMidiBackend(std::string clientName = "thrumbleworx");
+    // latencyNs: how late after its stamp the engine may hand a message over (midi_output.h).
+    explicit AlsaMidiBackend(std::string clientName = "thrumbleworx",
+                             std::int64_t latencyNs = kDefaultSenderMarginNs);
     ~AlsaMidiBackend() override;
 
     std::vector<std::string> deviceNames() override;
@@ -52,6 +52,7 @@ private:
     std::vector<AlsaPortInfo> listPorts();
 
     const std::string clientName_;
+    const std::int64_t latencyNs_;
     std::mutex mutex_;  // one call into the sequencer handle at a time
     snd_seq_t* seq_ = nullptr;
     snd_midi_event_t* encoder_ = nullptr;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/midi_output.h"
+
 // The built-in General MIDI synth ("MIDI Mapper"): FluidSynth with a soundfont from the
 // system's soundfont packages, playing to the desktop's default audio output.
 namespace platform {
@@ -21,6 +23,8 @@ struct BuiltinSynthOptions {
     // Try JACK first (only when a server is known to run: a JACK server is never started).
     bool jackServerRunning = false;
     std::string jackClientName = "thrumbleworx-synth";
+    // How late after its stamp a message may be handed over and still be placed exactly.
+    std::int64_t senderMarginNs = kDefaultSenderMarginNs;
 };
 
 enum class SynthOpenError { None, Busy, NoLock, NoSoundfont, NoAudio, Failed };
@@ -35,11 +39,21 @@ public:
     BuiltinSynth(const BuiltinSynth&) = delete;
     BuiltinSynth& operator=(const BuiltinSynth&) = delete;
 
-    // Plays one packed short message now. Any thread; invalid messages are ignored.
-    void send(std::uint32_t packed);
+    // Plays one packed short message at the frame that sounds stampNs + latencyNs()
+    // (CLOCK_MONOTONIC; 0 = now), never before a message sent earlier; one whose moment has
+    // passed goes at the next frame rendered. Any thread, one at a time; invalid messages are
+    // ignored.
+    void send(std::uint32_t packed, std::int64_t stampNs = 0);
 
-    // Renders the next `frames` frames of sound, stereo, for a synth made with playAudio false.
-    void render(float* left, float* right, int frames);
+    // Between a stamp and the frame rendered for it: the sender's margin and one audio buffer,
+    // since a message must be there before the buffer that holds its frame is rendered. It
+    // grows once if the audio driver's buffers turn out longer than asked for.
+    std::int64_t latencyNs() const;
+
+    // Renders the next `frames` frames of sound, stereo, for a synth made with playAudio false,
+    // as if the audio thread rendered them at nowNs. Without a time (0), the stream keeps its
+    // own: it starts at the first call and moves on by the frames rendered.
+    void render(float* left, float* right, int frames, std::int64_t nowNs = 0);
 
     const std::string& soundfont() const { return soundfont_; }
     // The audio driver that plays the synth ("jack", "pulseaudio", ...), empty without audio.

@@ -57,15 +57,17 @@ public:
         if (!backend_.alive_.load(std::memory_order_acquire)) {
             return;
         }
-        const std::int64_t latest = monotonicNs() + kLongestLeadNs;
+        const std::int64_t now = monotonicNs();
+        const std::int64_t latest = now + kLongestLeadNs;
         const std::uint64_t sequence =
-            backend_.enqueue(packed, stampNs < latest ? stampNs : latest);
+            backend_.enqueue(packed, stampNs < latest ? stampNs : latest, now);
         if (sequence != 0) {
             lastSequence_ = sequence;
         }
     }
     void renew() override { backend_.connectTo(target_); }
     std::int64_t latencyNs() const override { return backend_.latencyNs(); }
+    std::optional<MidiDeviceCounts> deviceCounts() const override { return backend_.counts(); }
 
 private:
     JackMidiBackend& backend_;
@@ -108,6 +110,7 @@ bool JackMidiBackend::ensureClient() {
     jack_set_process_callback(client_, &JackMidiBackend::processThunk, this);
     jack_set_buffer_size_callback(client_, &JackMidiBackend::bufferSizeThunk, this);
     jack_on_shutdown(client_, &JackMidiBackend::shutdownThunk, this);
+    jack_set_latency_callback(client_, &JackMidiBackend::latencyThunk, this);
     offsetNs_.store(measureJackClock(64).offsetNs, std::memory_order_relaxed);
     sampleRate_ = jack_get_sample_rate(client_);
     haveTimeline_ = false;
@@ -213,11 +216,12 @@ void JackMidiBackend::disconnectFrom(const std::string& target) {
     }
 }
 
-std::uint64_t JackMidiBackend::enqueue(std::uint32_t packed, std::int64_t stampNs) {
+std::uint64_t JackMidiBackend::enqueue(std::uint32_t packed, std::int64_t stampNs,
+                                       std::int64_t nowNs) {
     // Sends reach here one at a time (the device table's guard), so sequence numbers enter the
     // queue in rising order.
     const std::uint64_t sequence = nextSequence_.fetch_add(1, std::memory_order_relaxed);
-    if (!queue_.push(Event{packed, stampNs, sequence})) {
+    if (!queue_.push(Event{packed, stampNs, nowNs, sequence})) {
         dropped_.fetch_add(1, std::memory_order_relaxed);
         return 0;
     }
@@ -245,13 +249,14 @@ void JackMidiBackend::updateLatency(std::uint32_t frames) {
     const std::uint32_t rate = jack_get_sample_rate(client_);
     const std::int64_t periodNs =
         rate == 0 ? 0 : static_cast<std::int64_t>(frames) * 1'000'000'000 / rate;
-    latencyNs_.store(options_.senderDelayNs + periodNs, std::memory_order_relaxed);
+    latencyNs_.store(options_.senderMarginNs + periodNs, std::memory_order_relaxed);
 }
 
-JackMidiBackend::Stats JackMidiBackend::stats() const {
-    Stats s;
+MidiDeviceCounts JackMidiBackend::counts() const {
+    MidiDeviceCounts s;
     s.written = written_.load(std::memory_order_relaxed);
     s.late = late_.load(std::memory_order_relaxed);
+    s.lateHandedOver = lateHandedOver_.load(std::memory_order_relaxed);
     s.dropped = dropped_.load(std::memory_order_relaxed);
     s.unsettledCycles = unsettledCycles_.load(std::memory_order_relaxed);
     return s;
@@ -269,6 +274,18 @@ int JackMidiBackend::bufferSizeThunk(std::uint32_t frames, void* self) {
 
 void JackMidiBackend::shutdownThunk(void* self) {
     static_cast<JackMidiBackend*>(self)->alive_.store(false, std::memory_order_release);
+}
+
+void JackMidiBackend::latencyThunk(jack_latency_callback_mode_t mode, void* self) {
+    auto* backend = static_cast<JackMidiBackend*>(self);
+    if (mode != JackCaptureLatency || backend->port_ == nullptr) {
+        return;
+    }
+    // Our messages appear this long after the moment they stand for, as captured audio does.
+    const double frames = static_cast<double>(backend->latencyNs()) * backend->sampleRate_ / 1e9;
+    jack_latency_range_t range;
+    range.min = range.max = static_cast<jack_nframes_t>(frames + 0.5);
+    jack_port_set_latency_range(backend->port_, JackCaptureLatency, &range);
 }
 
 void JackMidiBackend::trackClock() {
@@ -354,6 +371,9 @@ void JackMidiBackend::process(std::uint32_t frames) {
         written_.fetch_add(1, std::memory_order_relaxed);
         if (place.late) {
             late_.fetch_add(1, std::memory_order_relaxed);
+            if (held_.handedOverNs - held_.stampNs > options_.senderMarginNs) {
+                lateHandedOver_.fetch_add(1, std::memory_order_relaxed);
+            }
         }
         delivered_.store(held_.sequence, std::memory_order_release);
         holding_ = false;

@@ -12,16 +12,14 @@
 #include "platform/midi_backend.h"
 #include "platform/midi_event_queue.h"
 
-typedef struct _jack_client jack_client_t;
-typedef struct _jack_port jack_port_t;
+#include <jack/types.h>
 
 namespace platform {
 
 struct JackMidiOptions {
     std::string clientName = "thrumbleworx";
-    // How late after its stamp the engine may hand over a message: one tick of the periodic
-    // timer, plus what its thread's wake-up may add.
-    std::int64_t senderDelayNs = 1'250'000;
+    // How late after its stamp the engine may hand over a message (midi_output.h).
+    std::int64_t senderMarginNs = kDefaultSenderMarginNs;
 };
 
 // Where CLOCK_MONOTONIC and JACK's own clock (jack_get_time, microseconds) stand to each other:
@@ -39,20 +37,14 @@ JackClockRelation measureJackClock(int samples);
 // inputs of the other clients; opening one connects our port to it. Never starts a server.
 //
 // Timing: every message goes at the frame of (stamp + latency), where the latency is constant
-// for a given server period: senderDelayNs plus one period, so that a message handed over up to
-// senderDelayNs after its stamp still reaches the process callback of the cycle that holds its
+// for a given server period: senderMarginNs plus one period, so that a message handed over up to
+// senderMarginNs after its stamp still reaches the process callback of the cycle that holds its
 // frame. Messages travel to the callback through a queue for many producers that never blocks
 // it; the callback writes them in the order sent, never one before an earlier one, and a late
-// one at the first frame still free.
+// one at the first frame still free. The port reports that latency to the server as its capture
+// latency, so that a client recording it can line the messages up with the beat they belong to.
 class JackMidiBackend final : public MidiBackend {
 public:
-    struct Stats {
-        std::uint64_t written = 0;          // messages written into a cycle
-        std::uint64_t late = 0;             // ... of them later than stamp + latency
-        std::uint64_t dropped = 0;          // messages that found the queue full
-        std::uint64_t unsettledCycles = 0;  // cycles whose times the server had not settled
-    };
-
     explicit JackMidiBackend(JackMidiOptions options = {});
     ~JackMidiBackend() override;
 
@@ -66,13 +58,14 @@ public:
     std::int64_t latencyNs() const { return latencyNs_.load(std::memory_order_relaxed); }
     // jack_get_time() * 1000 - CLOCK_MONOTONIC as the callback currently estimates it.
     std::int64_t clockOffsetNs() const { return offsetNs_.load(std::memory_order_relaxed); }
-    Stats stats() const;
+    MidiDeviceCounts counts() const;
 
 private:
     class Port;
     struct Event {
         std::uint32_t packed = 0;
         std::int64_t stampNs = 0;
+        std::int64_t handedOverNs = 0;  // when the sender gave it to us
         std::uint64_t sequence = 0;
     };
     static constexpr std::size_t kQueueCapacity = 4096;
@@ -81,13 +74,14 @@ private:
     void closeClient();   // control_ held
     void connectTo(const std::string& target);
     void disconnectFrom(const std::string& target);
-    std::uint64_t enqueue(std::uint32_t packed, std::int64_t stampNs);
+    std::uint64_t enqueue(std::uint32_t packed, std::int64_t stampNs, std::int64_t nowNs);
     void waitUntilDelivered(std::uint64_t sequence);
     void updateLatency(std::uint32_t frames);
 
     static int processThunk(std::uint32_t frames, void* self);
     static int bufferSizeThunk(std::uint32_t frames, void* self);
     static void shutdownThunk(void* self);
+    static void latencyThunk(jack_latency_callback_mode_t mode, void* self);
     void process(std::uint32_t frames);
     void trackClock();
     void updateTimeline(std::uint32_t cycleStart, std::uint32_t frames);
@@ -109,6 +103,7 @@ private:
     std::atomic<std::int64_t> offsetNs_{0};
     std::atomic<std::uint64_t> written_{0};
     std::atomic<std::uint64_t> late_{0};
+    std::atomic<std::uint64_t> lateHandedOver_{0};
     std::atomic<std::uint64_t> dropped_{0};
     std::atomic<std::uint64_t> unsettledCycles_{0};
 

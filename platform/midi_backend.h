@@ -2,8 +2,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/midi_output.h"
 
 // What one kind of MIDI device (JACK, ALSA sequencer, the built-in synth) gives the device table
 // of midi_port_table.h.
@@ -21,6 +24,8 @@ public:
     // on the window thread and may overlap a send from another thread.
     virtual void renew() {}
     virtual std::int64_t latencyNs() const { return 0; }
+    // Any thread; empty for a device that keeps no counts.
+    virtual std::optional<MidiDeviceCounts> deviceCounts() const { return std::nullopt; }
 };
 
 class MidiBackend {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,29 @@ inline constexpr MidiOutHandle kNoMidiOutHandle = 0;
 inline constexpr int kBuiltinSynthId = -1;
 // The device list is cut after this many entries.
 inline constexpr std::size_t kMaxMidiDevices = 50;
+
+// What a device itself counts of the messages it delivered (the JACK port does; since its
+// client started, shared by every handle on that client).
+struct MidiDeviceCounts {
+    std::uint64_t written = 0;          // messages written out
+    std::uint64_t late = 0;             // ... of them later than stamp + latency
+    std::uint64_t lateHandedOver = 0;   // ... of those handed over later than the margin allows;
+                                        // the others were late because the server was
+    std::uint64_t dropped = 0;          // messages lost to a full queue
+    std::uint64_t unsettledCycles = 0;  // server cycles whose times had not settled
+};
+
+// How the messages of one handle fared since it was opened, for timing figures.
+struct MidiDeliveryStats {
+    std::uint64_t stamped = 0;  // messages sent with a stamp of their own (a step's messages)
+    // How long after its stamp such a message was handed over: the time the device must allow
+    // for before it can place the message exactly.
+    std::int64_t handOverP50Ns = 0;
+    std::int64_t handOverP99Ns = 0;
+    std::int64_t handOverP999Ns = 0;
+    std::int64_t handOverMaxNs = 0;
+    std::optional<MidiDeviceCounts> device;
+};
 
 class MidiOutput {
 public:
@@ -51,12 +75,21 @@ public:
     // The constant delay between a stamp and the moment the device receives the message on
     // this handle (0 for devices that take messages at once or unknown handles).
     virtual std::int64_t latencyNs(MidiOutHandle /*handle*/) { return 0; }
+
+    // Any thread. Empty figures for an unknown handle.
+    virtual MidiDeliveryStats deliveryStats(MidiOutHandle /*handle*/) { return {}; }
 };
+
+// How late after its stamp the engine may hand a message over and still have it placed exactly:
+// one tick of the periodic timer plus its thread's wake-up. A device that schedules adds its
+// own cycle to this.
+inline constexpr std::int64_t kDefaultSenderMarginNs = 1'250'000;
 
 struct SystemMidiOptions {
     std::string clientName = "thrumbleworx";
     bool useJack = true;
     bool useAlsa = true;
+    std::int64_t senderMarginNs = kDefaultSenderMarginNs;
 };
 
 // The system's devices: first the MIDI inputs of the other JACK clients, in the server's port

@@ -103,12 +103,17 @@ void MidiPortTable::send(MidiOutHandle handle, std::uint32_t packed, std::int64_
     for (int i = 1; i < message.length; ++i) {
         clean |= static_cast<std::uint32_t>(message.bytes[static_cast<std::size_t>(i)]) << (8 * i);
     }
-    if (stampNs == 0) {
-        stampNs = clock_.monotonicNs();
+    const bool stamped = stampNs != 0;
+    const std::int64_t now = clock_.monotonicNs();
+    if (!stamped) {
+        stampNs = now;
     }
     std::lock_guard guard(sendGuard_);
     auto it = open_.find(handle);
     if (it != open_.end()) {
+        if (stamped) {
+            it->second.handOver->record(now - stampNs);
+        }
         it->second.port->send(clean, stampNs);
     }
 }
@@ -117,6 +122,23 @@ std::int64_t MidiPortTable::latencyNs(MidiOutHandle handle) {
     std::lock_guard guard(sendGuard_);
     auto it = open_.find(handle);
     return it == open_.end() ? 0 : it->second.port->latencyNs();
+}
+
+MidiDeliveryStats MidiPortTable::deliveryStats(MidiOutHandle handle) {
+    MidiDeliveryStats stats;
+    std::lock_guard guard(sendGuard_);
+    auto it = open_.find(handle);
+    if (it == open_.end()) {
+        return stats;
+    }
+    const HandOverHistogram& handOver = *it->second.handOver;
+    stats.stamped = handOver.count();
+    stats.handOverP50Ns = handOver.percentileNs(50);
+    stats.handOverP99Ns = handOver.percentileNs(99);
+    stats.handOverP999Ns = handOver.percentileNs(99.9);
+    stats.handOverMaxNs = handOver.maxNs();
+    stats.device = it->second.port->deviceCounts();
+    return stats;
 }
 
 }  // namespace platform

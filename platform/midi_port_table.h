@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/hand_over_histogram.h"
 #include "platform/midi_backend.h"
 #include "platform/midi_output.h"
 
@@ -35,6 +36,7 @@ public:
     void close(MidiOutHandle handle) override;
     void send(MidiOutHandle handle, std::uint32_t packed, std::int64_t stampNs) override;
     std::int64_t latencyNs(MidiOutHandle handle) override;
+    MidiDeliveryStats deliveryStats(MidiOutHandle handle) override;
 
 private:
     struct Device {
@@ -44,6 +46,7 @@ private:
     struct OpenPort {
         std::unique_ptr<MidiDevicePort> port;
         int deviceId;
+        std::unique_ptr<HandOverHistogram> handOver = std::make_unique<HandOverHistogram>();
     };
 
     std::vector<std::unique_ptr<MidiBackend>> backends_;

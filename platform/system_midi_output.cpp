@@ -8,12 +8,13 @@ namespace platform {
 
 namespace {
 
-// The synth plays each message as it arrives: it renders whole audio buffers, so a message
-// sounds at the start of the next one.
 class SynthPort final : public MidiDevicePort {
 public:
     explicit SynthPort(std::unique_ptr<BuiltinSynth> synth) : synth_(std::move(synth)) {}
-    void send(std::uint32_t packed, std::int64_t /*stampNs*/) override { synth_->send(packed); }
+    void send(std::uint32_t packed, std::int64_t stampNs) override {
+        synth_->send(packed, stampNs);
+    }
+    std::int64_t latencyNs() const override { return synth_->latencyNs(); }
 
 private:
     std::unique_ptr<BuiltinSynth> synth_;
@@ -27,15 +28,19 @@ std::unique_ptr<MidiOutput> makeSystemMidiOutput(const SystemMidiOptions& option
     if (options.useJack) {
         JackMidiOptions jackOptions;
         jackOptions.clientName = options.clientName;
+        jackOptions.senderMarginNs = options.senderMarginNs;
         auto backend = std::make_unique<JackMidiBackend>(jackOptions);
         jack = backend.get();
         backends.push_back(std::move(backend));
     }
     if (options.useAlsa) {
-        backends.push_back(std::make_unique<AlsaMidiBackend>(options.clientName));
+        backends.push_back(
+            std::make_unique<AlsaMidiBackend>(options.clientName, options.senderMarginNs));
     }
-    auto openSynth = [jack, name = options.clientName]() -> std::unique_ptr<MidiDevicePort> {
+    auto openSynth = [jack, name = options.clientName,
+                      margin = options.senderMarginNs]() -> std::unique_ptr<MidiDevicePort> {
         BuiltinSynthOptions synthOptions;
+        synthOptions.senderMarginNs = margin;
         synthOptions.jackServerRunning = jack != nullptr && jack->connected();
         synthOptions.jackClientName = name + "-synth";
         auto synth = BuiltinSynth::create(synthOptions);

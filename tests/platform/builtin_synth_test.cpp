@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <vector>
@@ -25,10 +26,14 @@ protected:
     }
     void TearDown() override { fs::remove_all(lockDir_); }
 
+    // Renders in buffers of 256 frames, as an audio driver asks for them.
     static double rms(platform::BuiltinSynth& synth, int frames) {
         std::vector<float> left(static_cast<std::size_t>(frames));
         std::vector<float> right(left.size());
-        synth.render(left.data(), right.data(), frames);
+        for (int done = 0; done < frames; done += 256) {
+            const auto at = static_cast<std::size_t>(done);
+            synth.render(left.data() + at, right.data() + at, std::min(256, frames - done));
+        }
         double sum = 0;
         for (std::size_t i = 0; i < left.size(); ++i) {
             sum += left[i] * left[i] + right[i] * right[i];
@@ -63,6 +68,34 @@ TEST_F(BuiltinSynthTest, DrumChannelAndMalformedMessages) {
     EXPECT_LT(rms(*synth, 2400), kSilence);
     synth->send(0x7F2499);  // bass drum on channel 10
     EXPECT_GT(rms(*synth, 2400), 1e-3);
+}
+
+// A stamped message sounds at the frame of stamp + latency, whatever the buffer it falls in;
+// the synth cuts its work at 64-frame blocks, so a note starts up to one block later.
+TEST_F(BuiltinSynthTest, AStampedNoteStartsAtItsFrame) {
+    const std::int64_t startNs = 50'000'000'000;
+    for (const std::int64_t afterNs : {20'000'000LL, 30'400'000LL, 41'700'000LL}) {
+        auto synth = platform::BuiltinSynth::create(options_);
+        ASSERT_NE(synth, nullptr);
+        const double rate = synth->sampleRate();
+        const std::int64_t latency = synth->latencyNs();
+        EXPECT_EQ(latency, 1'250'000 + 256 * 1'000'000'000LL / 48000);
+        synth->send(0x7F2499, startNs + afterNs);  // bass drum on channel 10
+        std::vector<float> left(256), right(256);
+        int onset = -1;
+        for (int frame = 0; frame < 9600 && onset < 0; frame += 256) {
+            const auto now = startNs + static_cast<std::int64_t>(frame * 1e9 / rate);
+            synth->render(left.data(), right.data(), 256, now);
+            for (int i = 0; i < 256 && onset < 0; ++i) {
+                if (std::abs(left[static_cast<std::size_t>(i)]) > 1e-4) {
+                    onset = frame + i;
+                }
+            }
+        }
+        const double expected = static_cast<double>(afterNs + latency) * rate / 1e9;
+        EXPECT_GE(onset, expected - 1) << afterNs;
+        EXPECT_LE(onset, expected + 64 + 8) << afterNs;
+    }
 }
 
 TEST_F(BuiltinSynthTest, OnlyOneHolderAtATime) {

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <thread>
 
+#include <jack/jack.h>
+
 #include "jack_server.h"
 #include "platform/clock.h"
 #include "platform/jack_midi_backend.h"
@@ -40,6 +42,20 @@ protected:
         return it == names.end() ? -1 : static_cast<int>(it - names.begin());
     }
 
+    // The capture latency the server has for `portName`, as another client reads it.
+    static int captureLatencyFrames(const std::string& portName) {
+        jack_client_t* probe = jack_client_open("latency-probe", JackNoStartServer, nullptr);
+        if (probe == nullptr) {
+            return -1;
+        }
+        jack_latency_range_t range{};
+        if (jack_port_t* port = jack_port_by_name(probe, portName.c_str())) {
+            jack_port_get_latency_range(port, JackCaptureLatency, &range);
+        }
+        jack_client_close(probe);
+        return range.min == range.max ? static_cast<int>(range.min) : -1;
+    }
+
     std::unique_ptr<testsupport::JackServer> server_;
     std::unique_ptr<testsupport::JackRecorder> recorder_;
 };
@@ -67,6 +83,8 @@ TEST_F(JackMidi, MessagesArriveInOrderAtTheirStampPlusTheLatency) {
     const std::int64_t latency = port->latencyNs();
     // One 1 ms tick with the sender's margin, and one period of 64 frames at 48 kHz.
     EXPECT_EQ(latency, 1'250'000 + 64 * 1'000'000'000LL / 48000);
+    // The server knows it too, so that a recording client can line the messages up.
+    EXPECT_EQ(captureLatencyFrames(backend.portName()), 124);  // 2.583 ms at 48 kHz
 
     struct Sent {
         std::uint32_t packed;
@@ -91,7 +109,7 @@ TEST_F(JackMidi, MessagesArriveInOrderAtTheirStampPlusTheLatency) {
     sent.push_back({0x003C90, 0});
     std::this_thread::sleep_for(20ms);
     const platform::JackClockRelation clocks = platform::measureJackClock(64);
-    const platform::JackMidiBackend::Stats stats = backend.stats();
+    const platform::MidiDeviceCounts stats = backend.counts();
 
     const auto received = recorder_->stop();
     ASSERT_EQ(received.size(), sent.size());

@@ -140,6 +140,31 @@ TEST_F(PortTable, SendsStampNowAndDropWhatIsNoShortMessage) {
               (std::vector<Sent>{{0x643C90, 5'000'000'000}, {0x0000C5, 7'000'000'000}}));
 }
 
+// The hand-over figures count only messages with a stamp of their own (a step's), each by how
+// long after its stamp it reached the table; they start afresh with every handle.
+TEST_F(PortTable, HandOverIsMeasuredFromTheStamp) {
+    make(1, 0);
+    table_->deviceNames();
+    const MidiOutHandle handle = table_->open(0);
+    const std::int64_t now = clock_.monotonicNs();
+    for (int i = 0; i < 98; ++i) {
+        table_->send(handle, 0x643C90, now - 120'000);  // 0.12 ms after its stamp
+    }
+    table_->send(handle, 0x643C90, now - 3'000'000);
+    table_->send(handle, 0x643C90, now + 5'000'000);  // ahead of time counts as no delay
+    table_->send(handle, 0x007BB0, 0);                // "now": not counted
+    const platform::MidiDeliveryStats stats = table_->deliveryStats(handle);
+    EXPECT_EQ(stats.stamped, 100u);
+    EXPECT_EQ(stats.handOverP50Ns, 150'000);  // the upper edge of its 50 us bin
+    EXPECT_EQ(stats.handOverP99Ns, 150'000);
+    EXPECT_EQ(stats.handOverMaxNs, 3'000'000);
+    EXPECT_FALSE(stats.device.has_value());  // the fake device keeps no counts
+
+    table_->close(handle);
+    EXPECT_EQ(table_->deliveryStats(handle).stamped, 0u);
+    EXPECT_EQ(table_->deliveryStats(table_->open(0)).stamped, 0u);
+}
+
 TEST_F(PortTable, HandlesAreNeverReusedAndClosedOnesAreIgnored) {
     make(1, 0);
     table_->deviceNames();

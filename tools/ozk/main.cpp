@@ -134,6 +134,14 @@ int main(int argc, char** argv) {
     playCmd->add_option("--steps", play.steps, "stop after this many steps")
         ->check(CLI::PositiveNumber)
         ->excludes(secondsOpt);
+    playCmd
+        ->add_option("--margin", play.marginMs,
+                     "milliseconds a step's messages may be handed over after their moment and "
+                     "still be placed exactly (default 1.25; adds to the output's latency)")
+        ->check(CLI::Range(0.0, 100.0));
+    playCmd->add_flag("--stats", play.stats,
+                      "after the summary, print how late the messages were handed over and what "
+                      "the device counted");
 
     std::string exportPath, exportOut;
     std::optional<long> exportSteps;

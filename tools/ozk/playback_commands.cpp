@@ -45,8 +45,38 @@ int listPorts() {
     return 0;
 }
 
+namespace {
+
+std::string deliveryReport(const platform::MidiDeliveryStats& stats, std::int64_t latencyNs) {
+    const auto ms = [](std::int64_t ns) { return static_cast<double>(ns) / 1e6; };
+    char line[512];
+    int length = std::snprintf(
+        line, sizeof line,
+        "delivery: %llu step messages handed over after their moment by p50 %.2f ms, p99 %.2f "
+        "ms, p99.9 %.2f ms, max %.2f ms; latency %.3f ms",
+        static_cast<unsigned long long>(stats.stamped), ms(stats.handOverP50Ns),
+        ms(stats.handOverP99Ns), ms(stats.handOverP999Ns), ms(stats.handOverMaxNs), ms(latencyNs));
+    if (stats.device && length > 0 && static_cast<std::size_t>(length) < sizeof line) {
+        std::snprintf(line + length, sizeof line - static_cast<std::size_t>(length),
+                      "; device: %llu written, %llu late (%llu of them handed over late), %llu "
+                      "dropped, %llu unsettled cycles",
+                      static_cast<unsigned long long>(stats.device->written),
+                      static_cast<unsigned long long>(stats.device->late),
+                      static_cast<unsigned long long>(stats.device->lateHandedOver),
+                      static_cast<unsigned long long>(stats.device->dropped),
+                      static_cast<unsigned long long>(stats.device->unsettledCycles));
+    }
+    return std::string(line) + "\n";
+}
+
+}  // namespace
+
 int playFile(const PlayOptions& options) {
-    const auto midi = platform::makeSystemMidiOutput();
+    platform::SystemMidiOptions midiOptions;
+    if (options.marginMs) {
+        midiOptions.senderMarginNs = static_cast<std::int64_t>(*options.marginMs * 1e6);
+    }
+    const auto midi = platform::makeSystemMidiOutput(midiOptions);
     ThreadTickSource ticks;
     CHiResTimer timer(platform::systemClock(), ticks);
     CSetupDoc setup;
@@ -83,6 +113,8 @@ int playFile(const PlayOptions& options) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const std::string port = setup.midiOut.portName;
     const bool silent = setup.midiOut.handle == noMidiOutHandle;
+    const platform::MidiDeliveryStats delivery = midi->deliveryStats(setup.midiOut.handle);
+    const std::int64_t latencyNs = midi->latencyNs(setup.midiOut.handle);
     engine.releasePort();
     window.dispatch(std::chrono::milliseconds(0));
     std::signal(SIGINT, SIG_DFL);
@@ -93,7 +125,11 @@ int playFile(const PlayOptions& options) {
                   "played %llu steps in %.1f s at %g beats per minute on %s%s\n",
                   static_cast<unsigned long long>(engine.stepsPlayed()), elapsed, setup.tempoBpm,
                   port.c_str(), silent ? " (the port could not be opened: nothing sounded)" : "");
-    std::cout << summary << std::flush;
+    std::cout << summary;
+    if (options.stats) {
+        std::cout << deliveryReport(delivery, latencyNs);
+    }
+    std::cout << std::flush;
     return 0;
 }
 

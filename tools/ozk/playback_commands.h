@@ -12,6 +12,8 @@ struct PlayOptions {
     std::optional<std::string> port;
     std::optional<double> seconds;
     std::optional<long> steps;
+    std::optional<double> marginMs;  // how late the engine may hand a message over
+    bool stats = false;              // print how the messages fared
 };
 int playFile(const PlayOptions& options);
 
