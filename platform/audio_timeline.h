@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace platform {
@@ -7,34 +9,37 @@ namespace platform {
 // Where a moment of CLOCK_MONOTONIC falls in an audio stream that a thread renders buffer by
 // buffer. The thread's wake-ups jitter and are only ever late, so a buffer's own start time is
 // no good for placing a message; the stream's frames follow a straight line in time, and the
-// earliest start seen (against the frames rendered by then) marks it. Each start that lies
-// below the line pulls it down at once; between them the line creeps up by kCreep, so that a
-// device clock up to that much slower than ours moves it along. A stream that stalled (a gap far
-// beyond any wake-up) sets it afresh. The first buffers of a stream are often rendered in a
-// burst to fill the device's queue: while the stream is young the latest start counts instead,
-// so the line settles where the stream will run.
+// earliest start among the last kWindow buffers (against the frames rendered by then) marks it.
+// The window is short, so the line follows a device clock that runs a little off ours, and a
+// device that loses time (an overrun, a server that woke up too late) within kWindow buffers;
+// a gap far beyond any wake-up sets it afresh at once. The first buffers of a stream are often
+// rendered in a burst to fill the device's queue: while the stream is young the latest start
+// counts instead, so the line settles where the stream will run.
 //
 // Frames are a 32-bit counter that wraps, as JACK's are (see jack_event_placer.h).
 class AudioTimeline {
 public:
+    static constexpr std::size_t kWindow = 32;
+
     explicit AudioTimeline(double framesPerSecond) : nsPerFrame_(1e9 / framesPerSecond) {}
 
     // A buffer that starts at startFrame() is being rendered at `nowNs`.
     void beginBuffer(std::int64_t nowNs) {
         const std::int64_t origin =
             nowNs - static_cast<std::int64_t>(static_cast<double>(framesDone_) * nsPerFrame_);
-        if (!started_ || nowNs - firstNs_ < kWarmUpNs || origin - originNs_ > kStallNs) {
-            if (!started_) {
-                started_ = true;
-                firstNs_ = nowNs;
-            }
-            originNs_ = origin;
-        } else {
-            const auto crept = originNs_ + static_cast<std::int64_t>(
-                                               kCreep * static_cast<double>(nowNs - lastNs_));
-            originNs_ = origin < crept ? origin : crept;
+        if (buffers_ == 0) {
+            firstNs_ = nowNs;
         }
-        lastNs_ = nowNs;
+        if (buffers_ == 0 || nowNs - firstNs_ < kWarmUpNs || origin - originNs_ > kStallNs) {
+            recent_.fill(origin);
+        } else {
+            recent_[buffers_ % kWindow] = origin;
+        }
+        ++buffers_;
+        originNs_ = recent_[0];
+        for (const std::int64_t o : recent_) {
+            originNs_ = o < originNs_ ? o : originNs_;
+        }
     }
 
     // The buffer of `frames` frames begun last is done.
@@ -50,16 +55,15 @@ public:
     }
 
 private:
-    static constexpr double kCreep = 200e-6;  // 200 ppm
     static constexpr std::int64_t kWarmUpNs = 250'000'000;
     static constexpr std::int64_t kStallNs = 100'000'000;
 
     const double nsPerFrame_;
     std::uint64_t framesDone_ = 0;
-    bool started_ = false;
+    std::uint64_t buffers_ = 0;
     std::int64_t firstNs_ = 0;
-    std::int64_t lastNs_ = 0;
-    std::int64_t originNs_ = 0;  // the moment frame 0 lies at, on the line
+    std::array<std::int64_t, kWindow> recent_{};  // the moment frame 0 lay at, by buffer
+    std::int64_t originNs_ = 0;                   // ... on the line: the earliest of them
 };
 
 }  // namespace platform

@@ -29,16 +29,17 @@ const std::int64_t kFar = 60'000'000;  // past the last bin
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, HandOverPercentile,
-    testing::Values(Case{"empty", {}, 99, 0},
-                    Case{"one delay is its own every percentile", {120'000}, 50, 120'000},
-                    Case{"the maximum inside the bin", {120'000, 149'000}, 50, 149'000},
-                    Case{"ahead of time counts as none", {-5'000'000, -1}, 100, 0},
-                    Case{"a delay on a bin edge goes up", {50'000, 50'000, 60'000}, 50, 60'000},
-                    Case{"median of eight",
-                         {10'000, 20'000, 30'000, 40'000, 900'000, 910'000, 920'000, 930'000},
-                         50, 50'000},
-                    Case{"beyond the last bin is the exact maximum", {100'000, kFar, kFar + 7}, 99,
-                         kFar + 7}),
+    testing::Values(
+        Case{"empty", {}, 99, 0},
+        Case{"one delay is its own every percentile", {120'000}, 50, 120'000},
+        Case{"the maximum inside the bin", {120'000, 149'000}, 50, 149'000},
+        Case{"ahead of time counts as none", {-5'000'000, -1}, 100, 0},
+        Case{"a delay on a bin edge goes up", {50'000, 50'000, 60'000}, 50, 60'000},
+        Case{"median of eight",
+             {10'000, 20'000, 30'000, 40'000, 900'000, 910'000, 920'000, 930'000},
+             50,
+             50'000},
+        Case{"beyond the last bin is the exact maximum", {100'000, kFar, kFar + 7}, 99, kFar + 7}),
     caseName<Case>);
 
 }  // namespace
