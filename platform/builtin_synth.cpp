@@ -16,6 +16,7 @@
 #include "platform/audio_timeline.h"
 #include "platform/clock.h"
 #include "platform/jack_event_placer.h"
+#include "platform/jack_library.h"
 #include "platform/midi_event_queue.h"
 #include "platform/midi_message.h"
 #include "platform/runtime_dir.h"
@@ -131,6 +132,7 @@ struct BuiltinSynth::Impl {
     ~Impl() {
         // The driver calls into the synth, the synth reads its settings.
         if (driver != nullptr) {
+            std::lock_guard library(jackClientLock());  // the driver may be a JACK client
             delete_fluid_audio_driver(driver);
         }
         if (synth != nullptr) {
@@ -216,6 +218,7 @@ std::unique_ptr<BuiltinSynth> BuiltinSynth::create(const BuiltinSynthOptions& op
             // A JACK server busy with other clients now and then refuses one; ask twice.
             const int attempts = std::string_view(name) == "jack" ? 2 : 1;
             for (int i = 0; i < attempts && impl->driver == nullptr; ++i) {
+                std::lock_guard library(jackClientLock());
                 impl->driver =
                     new_fluid_audio_driver2(impl->settings, &Impl::audioCallback, impl.get());
             }

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/clock.h"
+#include "platform/jack_library.h"
 #include "platform/midi_message.h"
 
 namespace platform {
@@ -21,10 +22,20 @@ constexpr std::int64_t kLongestLeadNs = 1'000'000'000;
 constexpr std::int64_t kDrainTimeoutNs = 500'000'000;
 // How often the callback looks at the two clocks again (in frames at 48 kHz: half a second).
 constexpr std::uint32_t kClockCheckFrames = 24'000;
+// How often the watcher tries to reach a server again.
+constexpr auto kReconnectInterval = std::chrono::milliseconds(250);
+// How often it looks anyway, in case a wake-up from the server's thread came just before it
+// began to wait.
+constexpr auto kWatchInterval = std::chrono::seconds(2);
 
 void silentJackMessage(const char*) {}
 
 }  // namespace
+
+std::mutex& jackClientLock() {
+    static std::mutex lock;
+    return lock;
+}
 
 JackClockRelation measureJackClock(int samples) {
     JackClockRelation best;
@@ -82,8 +93,51 @@ JackMidiBackend::JackMidiBackend(JackMidiOptions options) : options_(std::move(o
 }
 
 JackMidiBackend::~JackMidiBackend() {
+    {
+        std::lock_guard lock(control_);
+        stopping_ = true;
+    }
+    watcherWake_.notify_all();
+    if (watcher_.joinable()) {
+        watcher_.join();
+    }
     std::lock_guard lock(control_);
     closeClient();
+}
+
+void JackMidiBackend::startWatcher() {
+    if (!watcher_.joinable()) {
+        watcher_ = std::thread([this] { watch(); });
+    }
+}
+
+void JackMidiBackend::watch() {
+    std::unique_lock lock(control_);
+    while (!stopping_) {
+        if (openPorts_ > 0) {
+            if (client_ == nullptr || !alive_.load(std::memory_order_acquire)) {
+                if (!ensureClient()) {
+                    watcherWake_.wait_for(lock, kReconnectInterval);
+                    continue;
+                }
+            } else if (portsChanged_.exchange(false)) {
+                connectMissing();
+            }
+        }
+        // Without open ports the next list or open reaches a server when it needs one.
+        watcherWake_.wait_for(lock, kWatchInterval, [this] {
+            return stopping_ || (openPorts_ > 0 &&
+                                 (portsChanged_.load() || !alive_.load(std::memory_order_acquire)));
+        });
+    }
+}
+
+void JackMidiBackend::connectMissing() {
+    for (const auto& [target, count] : connections_) {
+        if (!jack_port_connected_to(port_, target.c_str())) {
+            jack_connect(client_, jack_port_name(port_), target.c_str());
+        }
+    }
 }
 
 bool JackMidiBackend::ensureClient() {
@@ -91,14 +145,15 @@ bool JackMidiBackend::ensureClient() {
         return true;
     }
     if (client_ != nullptr) {
-        // The server went away. Its client can be closed once no open port refers to it.
-        if (openPorts_ != 0) {
-            return false;
-        }
-        closeClient();
+        // The server went away: its client is of no more use. The open ports stay open and
+        // are connected again below, once a server answers.
+        closeClient(true);
     }
     jack_status_t status{};
-    client_ = jack_client_open(options_.clientName.c_str(), JackNoStartServer, &status);
+    {
+        std::lock_guard library(jackClientLock());
+        client_ = jack_client_open(options_.clientName.c_str(), JackNoStartServer, &status);
+    }
     if (client_ == nullptr) {
         return false;
     }
@@ -111,28 +166,43 @@ bool JackMidiBackend::ensureClient() {
     jack_set_buffer_size_callback(client_, &JackMidiBackend::bufferSizeThunk, this);
     jack_on_shutdown(client_, &JackMidiBackend::shutdownThunk, this);
     jack_set_latency_callback(client_, &JackMidiBackend::latencyThunk, this);
+    jack_set_port_registration_callback(client_, &JackMidiBackend::portRegistrationThunk, this);
+    // Whatever was sent before the old server went and never reached it would all sound at
+    // once now. No callback runs yet, so this thread may take it out of the queue.
+    Event stale;
+    while (queue_.pop(stale)) {
+        delivered_.store(stale.sequence, std::memory_order_release);
+    }
+    holding_ = false;
     offsetNs_.store(measureJackClock(64).offsetNs, std::memory_order_relaxed);
     sampleRate_ = jack_get_sample_rate(client_);
     haveTimeline_ = false;
     updateLatency(jack_get_buffer_size(client_));
     alive_.store(true, std::memory_order_release);
     if (jack_activate(client_) != 0) {
-        closeClient();
+        closeClient(true);
         return false;
     }
+    connectMissing();
+    startWatcher();
     return true;
 }
 
-void JackMidiBackend::closeClient() {
+void JackMidiBackend::closeClient(bool keepConnections) {
     if (client_ == nullptr) {
         return;
     }
     alive_.store(false, std::memory_order_release);
-    jack_deactivate(client_);
-    jack_client_close(client_);
+    {
+        std::lock_guard library(jackClientLock());
+        jack_deactivate(client_);
+        jack_client_close(client_);
+    }
     client_ = nullptr;
     port_ = nullptr;
-    connections_.clear();
+    if (!keepConnections) {
+        connections_.clear();
+    }
     holding_ = false;
     placer_ = JackEventPlacer{};
 }
@@ -273,7 +343,17 @@ int JackMidiBackend::bufferSizeThunk(std::uint32_t frames, void* self) {
 }
 
 void JackMidiBackend::shutdownThunk(void* self) {
-    static_cast<JackMidiBackend*>(self)->alive_.store(false, std::memory_order_release);
+    auto* backend = static_cast<JackMidiBackend*>(self);
+    backend->alive_.store(false, std::memory_order_release);
+    backend->watcherWake_.notify_all();
+}
+
+void JackMidiBackend::portRegistrationThunk(jack_port_id_t, int registered, void* self) {
+    if (registered != 0) {
+        auto* backend = static_cast<JackMidiBackend*>(self);
+        backend->portsChanged_.store(true);
+        backend->watcherWake_.notify_all();
+    }
 }
 
 void JackMidiBackend::latencyThunk(jack_latency_callback_mode_t mode, void* self) {

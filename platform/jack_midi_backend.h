@@ -1,11 +1,13 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/jack_event_placer.h"
@@ -43,6 +45,11 @@ JackClockRelation measureJackClock(int samples);
 // it; the callback writes them in the order sent, never one before an earlier one, and a late
 // one at the first frame still free. The port reports that latency to the server as its capture
 // latency, so that a client recording it can line the messages up with the beat they belong to.
+//
+// When the server goes away while ports are open, a watcher thread tries every quarter second
+// to reach one again, and then reconnects every open port to its device by name; a device that
+// goes and comes back (its program restarted) is reconnected when its port reappears. Messages
+// sent while the server is gone are dropped: they would all sound at once when it came back.
 class JackMidiBackend final : public MidiBackend {
 public:
     explicit JackMidiBackend(JackMidiOptions options = {});
@@ -71,7 +78,12 @@ private:
     static constexpr std::size_t kQueueCapacity = 4096;
 
     bool ensureClient();  // control_ held
-    void closeClient();   // control_ held
+    // control_ held. keepConnections: the ports stay open and are connected again by the next
+    // client.
+    void closeClient(bool keepConnections = false);
+    void watch();           // the watcher thread
+    void connectMissing();  // control_ held
+    void startWatcher();    // control_ held
     void connectTo(const std::string& target);
     void disconnectFrom(const std::string& target);
     std::uint64_t enqueue(std::uint32_t packed, std::int64_t stampNs, std::int64_t nowNs);
@@ -82,6 +94,7 @@ private:
     static int bufferSizeThunk(std::uint32_t frames, void* self);
     static void shutdownThunk(void* self);
     static void latencyThunk(jack_latency_callback_mode_t mode, void* self);
+    static void portRegistrationThunk(jack_port_id_t port, int registered, void* self);
     void process(std::uint32_t frames);
     void trackClock();
     void updateTimeline(std::uint32_t cycleStart, std::uint32_t frames);
@@ -94,6 +107,10 @@ private:
     std::map<std::string, int> connections_;  // target port -> open ports on it
     int openPorts_ = 0;
     std::atomic<bool> alive_{false};
+    std::condition_variable watcherWake_;  // with control_
+    std::atomic<bool> portsChanged_{false};
+    std::thread watcher_;
+    bool stopping_ = false;  // control_ held
 
     MidiEventQueue<Event, kQueueCapacity> queue_;
     std::atomic<std::uint64_t> nextSequence_{1};

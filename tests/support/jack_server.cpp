@@ -14,6 +14,8 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/jack_library.h"
+
 namespace testsupport {
 
 namespace {
@@ -30,6 +32,8 @@ std::string tempPath(const std::string& what) {
 }
 
 bool serverAnswers(const std::string& name) {
+    // The program's own clients may be opening or closing in this process meanwhile.
+    std::lock_guard library(platform::jackClientLock());
     jack_status_t status{};
     jack_client_t* probe =
         jack_client_open("probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
