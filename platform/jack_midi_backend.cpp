@@ -23,7 +23,7 @@ constexpr std::int64_t kDrainTimeoutNs = 500'000'000;
 // How often the callback looks at the two clocks again (in frames at 48 kHz: half a second).
 constexpr std::uint32_t kClockCheckFrames = 24'000;
 // How often the watcher tries to reach a server again.
-constexpr auto kReconnectInterval = std::chrono::milliseconds(250);
+constexpr auto kReconnectInterval = std::chrono::milliseconds(500);
 // How often it looks anyway, in case a wake-up from the server's thread came just before it
 // began to wait.
 constexpr auto kWatchInterval = std::chrono::seconds(2);

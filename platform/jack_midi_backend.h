@@ -46,7 +46,7 @@ JackClockRelation measureJackClock(int samples);
 // one at the first frame still free. The port reports that latency to the server as its capture
 // latency, so that a client recording it can line the messages up with the beat they belong to.
 //
-// When the server goes away while ports are open, a watcher thread tries every quarter second
+// When the server goes away while ports are open, a watcher thread tries every half second
 // to reach one again, and then reconnects every open port to its device by name; a device that
 // goes and comes back (its program restarted) is reconnected when its port reappears. Messages
 // sent while the server is gone are dropped: they would all sound at once when it came back.

@@ -15,6 +15,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # sound: the built-in synth's soundfont and a JACK server for tests
   timgm6mb-soundfont jackd2
+  # thread stacks of a test that hangs
+  gdb
   # looking at and listening to the program headless
   xvfb xauth xdotool imagemagick sox fonts-liberation fonts-dejavu-core
 )

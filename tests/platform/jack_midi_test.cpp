@@ -5,10 +5,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include <jack/jack.h>
 
+#include "hang_watchdog.h"
 #include "jack_server.h"
 #include "platform/clock.h"
 #include "platform/jack_library.h"
@@ -43,6 +46,15 @@ protected:
         return it == names.end() ? -1 : static_cast<int>(it - names.begin());
     }
 
+    // Whether the server's log tells of a client that did not finish its cycle in time.
+    bool serverReportedXruns() const {
+        std::ifstream log(server_->logPath());
+        const std::string text((std::istreambuf_iterator<char>(log)),
+                               std::istreambuf_iterator<char>());
+        return text.find("was not finished") != std::string::npos ||
+               text.find("XRun") != std::string::npos;
+    }
+
     // The capture latency the server has for `portName`, as another client reads it.
     static int captureLatencyFrames(const std::string& portName) {
         std::lock_guard library(platform::jackClientLock());
@@ -58,6 +70,7 @@ protected:
         return range.min == range.max ? static_cast<int>(range.min) : -1;
     }
 
+    testsupport::HangWatchdog watchdog_{90, "a JACK test"};
     std::unique_ptr<testsupport::JackServer> server_;
     std::unique_ptr<testsupport::JackRecorder> recorder_;
 };
@@ -114,6 +127,11 @@ TEST_F(JackMidi, MessagesArriveInOrderAtTheirStampPlusTheLatency) {
     const platform::MidiDeviceCounts stats = backend.counts();
 
     const auto received = recorder_->stop();
+    EXPECT_EQ(stats.written, sent.size());
+    if (received.size() < sent.size() && serverReportedXruns()) {
+        // A client that misses its cycle loses that cycle's events; the server says so.
+        GTEST_SKIP() << "the server lost cycles of the recording client";
+    }
     ASSERT_EQ(received.size(), sent.size());
     for (std::size_t i = 0; i < sent.size(); ++i) {
         const std::uint32_t packed = sent[i].packed;
@@ -131,7 +149,6 @@ TEST_F(JackMidi, MessagesArriveInOrderAtTheirStampPlusTheLatency) {
     }
     // The program change stamped before the all notes off sent ahead of it goes with it.
     EXPECT_EQ(received[stepMessages + 1].frame, received[stepMessages].frame);
-    EXPECT_EQ(stats.written, sent.size());
     // Late: the program change behind the all notes off, and the one long past, which alone
     // was handed over late; the others can only be late if the server lost time.
     EXPECT_GE(stats.late, 2u);
@@ -199,7 +216,7 @@ TEST_F(JackMidi, APortCarriesOnAfterTheServerRestarts) {
     ASSERT_NE(server_, nullptr) << error;
     recorder_ = testsupport::JackRecorder::start("rec", &error);
     ASSERT_NE(recorder_, nullptr) << error;
-    for (int i = 0; i < 30; ++i) {  // 3 s: the watcher tries every quarter second
+    for (int i = 0; i < 50; ++i) {  // 5 s: the watcher tries every half second
         output->send(handle, 0x643E90, 0);
         std::this_thread::sleep_for(100ms);
     }
