@@ -21,11 +21,10 @@ import os
 import resource
 import signal
 import subprocess
-import sys
 import tempfile
 import time
 
-RATE = 48000
+from jack_bench import RATE, SERVER, fit, percentile, start_jackd, stop_all
 
 
 def step_period_ms(bpm):
@@ -47,31 +46,6 @@ def setup_json(port, bpm):
     }
 
 
-def wait_for(predicate, seconds, what):
-    end = time.time() + seconds
-    while time.time() < end:
-        if predicate():
-            return
-        time.sleep(0.05)
-    sys.exit(f"jack_timing: {what} did not come up")
-
-
-def percentile(sorted_values, p):
-    if not sorted_values:
-        return float("nan")
-    k = min(len(sorted_values) - 1, int(round(p / 100.0 * (len(sorted_values) - 1))))
-    return sorted_values[k]
-
-
-def fit(xs, ys):
-    n = len(xs)
-    mx, my = sum(xs) / n, sum(ys) / n
-    sxx = sum((x - mx) ** 2 for x in xs)
-    sxy = sum((x - mx) * (y - my) for x, y in zip(xs, ys))
-    b = sxy / sxx
-    return my - b * mx, b
-
-
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", default="build")
@@ -90,26 +64,11 @@ def main():
     ozk = os.path.join(args.build, "tools/ozk/ozk")
     recorder = os.path.join(args.build, "tests/platform/support/jack_midi_recorder")
     work = tempfile.mkdtemp(prefix="jack-timing-")
-    env = dict(os.environ, JACK_DEFAULT_SERVER="thrumbleworx-bench", OMP_NUM_THREADS="1")
+    env = dict(os.environ, JACK_DEFAULT_SERVER=SERVER, OMP_NUM_THREADS="1")
     children = []
 
-    def cleanup():
-        for p in reversed(children):
-            if p.poll() is None:
-                p.send_signal(signal.SIGTERM)
-                try:
-                    p.wait(5)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-
     try:
-        jack_log = open(os.path.join(work, "jackd.log"), "w")
-        jackd = subprocess.Popen(
-            ["jackd", "-n", "thrumbleworx-bench", "-R", "-d", "dummy", "-r", str(RATE), "-p",
-             str(args.period)], env=env, stdout=jack_log, stderr=subprocess.STDOUT)
-        children.append(jackd)
-        wait_for(lambda: subprocess.run(["jack_lsp"], env=env,
-                                        capture_output=True).returncode == 0, 10, "jackd")
+        children.append(start_jackd(args.period, env, os.path.join(work, "jackd.log")))
         rec_out = os.path.join(work, "recorded.txt")
         print(f"recording to {rec_out}")
         rec = subprocess.Popen([recorder, "--name", "rec", "--output", rec_out], env=env,
@@ -135,7 +94,7 @@ def main():
         rec.send_signal(signal.SIGTERM)
         rec.wait(10)
     finally:
-        cleanup()
+        stop_all(children)
 
     report(rec_out, args)
     print(f"  ozk play CPU {cpu:.2f} s in {wall:.1f} s = {100 * cpu / wall:.2f} % of one core")

@@ -10,17 +10,17 @@ max) in frames and microseconds.
     bench/synth_timing.py --build build --period 256 --seconds 30 [--ozk PATH]
 """
 import argparse
+import array
 import json
 import os
-import signal
 import subprocess
 import sys
 import tempfile
 import time
 import wave
-import array
 
-RATE = 48000
+from jack_bench import RATE, SERVER, fit, percentile, start_jackd, stop_all, wait_for
+
 NOTE_BASE = 60  # the key a note of 0 plays (before transposing)
 
 
@@ -49,13 +49,6 @@ def onsets(samples, threshold, quiet_frames):
     return found
 
 
-def fit(xs, ys):
-    n = len(xs)
-    mx, my = sum(xs) / n, sum(ys) / n
-    b = sum((x - mx) * (y - my) for x, y in zip(xs, ys)) / sum((x - mx) ** 2 for x in xs)
-    return my - b * mx, b
-
-
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", default="build")
@@ -66,31 +59,19 @@ def main():
     args = ap.parse_args()
     ozk = args.ozk or os.path.join(args.build, "tools/ozk/ozk")
     work = tempfile.mkdtemp(prefix="synth-timing-")
-    env = dict(os.environ, JACK_DEFAULT_SERVER="thrumbleworx-bench",
+    env = dict(os.environ, JACK_DEFAULT_SERVER=SERVER,
                XDG_RUNTIME_DIR=work)  # a lock folder of its own: the synth is one per user
     children = []
     try:
-        log = open(os.path.join(work, "jackd.log"), "w")
-        children.append(subprocess.Popen(
-            ["jackd", "-n", "thrumbleworx-bench", "-R", "-d", "dummy", "-r", str(RATE), "-p",
-             str(args.period)], env=env, stdout=log, stderr=subprocess.STDOUT))
-        end = time.time() + 10
-        while subprocess.run(["jack_lsp"], env=env, capture_output=True).returncode != 0:
-            if time.time() > end:
-                sys.exit("synth_timing: jackd did not come up")
-            time.sleep(0.05)
+        children.append(start_jackd(args.period, env, os.path.join(work, "jackd.log")))
         setup = os.path.join(work, "claves.ozk")
         subprocess.run([ozk, "build", "-", "-o", setup], input=json.dumps(setup_json(args.bpm)),
                        text=True, check=True, env=env)
         play = subprocess.Popen([ozk, "play", setup, "--seconds", str(args.seconds + 2)],
                                 env=env, stdout=subprocess.PIPE, text=True)
         children.append(play)
-        end = time.time() + 10
-        while "thrumbleworx-synth:left" not in subprocess.run(
-                ["jack_lsp"], env=env, capture_output=True, text=True).stdout:
-            if time.time() > end:
-                sys.exit("synth_timing: the synth's JACK port did not appear")
-            time.sleep(0.05)
+        wait_for(lambda: "thrumbleworx-synth:left" in subprocess.run(
+            ["jack_lsp"], env=env, capture_output=True, text=True).stdout, 10, "the synth's port")
         wav = os.path.join(work, "synth.wav")
         for attempt in range(3):  # a port just registered sometimes refuses its first connection
             if subprocess.run(["jack_rec", "-f", wav, "-d", str(args.seconds), "-b", "16",
@@ -102,13 +83,7 @@ def main():
             sys.exit("synth_timing: jack_rec could not record the synth")
         print(play.communicate(timeout=30)[0].rstrip())
     finally:
-        for p in reversed(children):
-            if p.poll() is None:
-                p.send_signal(signal.SIGTERM)
-                try:
-                    p.wait(5)
-                except subprocess.TimeoutExpired:
-                    p.kill()
+        stop_all(children)
 
     with wave.open(wav) as w:
         data = array.array("h", w.readframes(w.getnframes()))
@@ -119,7 +94,7 @@ def main():
     n = list(range(len(found)))
     a, b = fit(n, found)
     dev = sorted(abs(y - (a + b * x)) for x, y in zip(n, found))
-    pick = lambda p: dev[min(len(dev) - 1, int(round(p / 100 * (len(dev) - 1))))]
+    pick = lambda p: percentile(dev, p)
     us = 1e6 / RATE
     print(f"period {args.period}: {len(found)} onsets; deviation from the fitted grid "
           + "  ".join(f"{name} {pick(p):6.1f} fr ({pick(p) * us:6.0f} us)"
