@@ -15,8 +15,8 @@ HangWatchdog::HangWatchdog(int seconds, std::string what) {
         if (done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return finished_; })) {
             return;
         }
-        std::fprintf(stderr, "%s has not finished after %d s; the threads are at:\n",
-                     what.c_str(), seconds);
+        std::fprintf(stderr, "%s has not finished after %d s; the threads are at:\n", what.c_str(),
+                     seconds);
         std::fflush(stderr);
         // A debugger started from here is our child, which Yama lets trace us only if asked.
         prctl(PR_SET_PTRACER, PR_SET_PTRACER_ANY, 0, 0, 0);
