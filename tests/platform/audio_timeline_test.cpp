@@ -68,6 +68,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"a device clock 100 ppm fast", jitter, 0.9999},
         // A server that woke up too late skips the time it lost, again and again.
         Case{"a device that loses time", jitter, 1.0, [](int i) { return (i / 100) * 1'500'000; }},
+        // A sound server that takes 16 buffers at a time: they are all rendered at once, so
+        // only the last of each 16 starts on the line.
+        Case{"a server that takes 16 buffers at once",
+             [](int i) { return static_cast<std::int64_t>((15 - i % 16) * kFrames * kNsPerFrame); },
+             1.0, [](int) { return -static_cast<std::int64_t>(15 * kFrames * kNsPerFrame); }},
         // The output stalled for half a second: everything after runs that much later.
         Case{"a stall", jitter, 1.0, [](int i) { return i < 1000 ? 0 : 500'000'000; }}),
     caseName<Case>);
