@@ -29,7 +29,7 @@ public:
     Port(AlsaMidiBackend& backend, int client, int port)
         : backend_(backend), client_(client), port_(port) {}
     ~Port() override { backend_.disconnect(client_, port_); }
-    void send(std::uint32_t packed, std::int64_t stampNs) override {
+    void send(std::uint32_t packed, std::int64_t stampNs, std::int64_t /*nowNs*/) override {
         backend_.send(client_, port_, packed, stampNs);
     }
     std::int64_t latencyNs() const override { return backend_.latencyNs_; }

@@ -239,11 +239,11 @@ std::unique_ptr<BuiltinSynth> BuiltinSynth::create(const BuiltinSynthOptions& op
     return synth;
 }
 
-void BuiltinSynth::send(std::uint32_t packed, std::int64_t stampNs) {
+void BuiltinSynth::send(std::uint32_t packed, std::int64_t stampNs, std::int64_t nowNs) {
     if (shortMessageBytes(packed).length == 0) {
         return;
     }
-    const std::int64_t now = monotonicNs();
+    const std::int64_t now = nowNs != 0 ? nowNs : monotonicNs();
     if (stampNs == 0) {
         stampNs = now;
     }

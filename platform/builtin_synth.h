@@ -41,9 +41,10 @@ public:
 
     // Plays one packed short message at the frame that sounds stampNs + latencyNs()
     // (CLOCK_MONOTONIC; 0 = now), never before a message sent earlier; one whose moment has
-    // passed goes at the next frame rendered. Any thread, one at a time; invalid messages are
+    // passed goes at the next frame rendered. nowNs is the moment of the send if the caller has
+    // read it already (0: read the clock). Any thread, one at a time; invalid messages are
     // ignored.
-    void send(std::uint32_t packed, std::int64_t stampNs = 0);
+    void send(std::uint32_t packed, std::int64_t stampNs = 0, std::int64_t nowNs = 0);
 
     // Between a stamp and the frame rendered for it: the sender's margin and one audio buffer,
     // since a message must be there before the buffer that holds its frame is rendered. It

@@ -64,14 +64,13 @@ public:
         backend_.waitUntilDelivered(lastSequence_);
         backend_.disconnectFrom(target_);
     }
-    void send(std::uint32_t packed, std::int64_t stampNs) override {
+    void send(std::uint32_t packed, std::int64_t stampNs, std::int64_t nowNs) override {
         if (!backend_.alive_.load(std::memory_order_acquire)) {
             return;
         }
-        const std::int64_t now = monotonicNs();
-        const std::int64_t latest = now + kLongestLeadNs;
+        const std::int64_t latest = nowNs + kLongestLeadNs;
         const std::uint64_t sequence =
-            backend_.enqueue(packed, stampNs < latest ? stampNs : latest, now);
+            backend_.enqueue(packed, stampNs < latest ? stampNs : latest, nowNs);
         if (sequence != 0) {
             lastSequence_ = sequence;
         }
@@ -173,7 +172,6 @@ bool JackMidiBackend::ensureClient() {
     while (queue_.pop(stale)) {
         delivered_.store(stale.sequence, std::memory_order_release);
     }
-    holding_ = false;
     offsetNs_.store(measureJackClock(64).offsetNs, std::memory_order_relaxed);
     sampleRate_ = jack_get_sample_rate(client_);
     haveTimeline_ = false;

@@ -17,9 +17,10 @@ class MidiDevicePort {
 public:
     virtual ~MidiDevicePort() = default;
     // Called with the device table's send guard held, so never from two threads at once.
-    // stampNs is a real CLOCK_MONOTONIC instant (never 0 here); the message is a valid short
-    // message (see midi_message.h).
-    virtual void send(std::uint32_t packed, std::int64_t stampNs) = 0;
+    // stampNs is a real CLOCK_MONOTONIC instant (never 0 here), nowNs the moment of the send as
+    // the table read it (so that a device need not read the clock again); the message is a
+    // valid short message (see midi_message.h).
+    virtual void send(std::uint32_t packed, std::int64_t stampNs, std::int64_t nowNs) = 0;
     // The device is opened again while open: mend a lost connection, keep everything else. Runs
     // on the window thread and may overlap a send from another thread.
     virtual void renew() {}

@@ -114,7 +114,7 @@ void MidiPortTable::send(MidiOutHandle handle, std::uint32_t packed, std::int64_
         if (stamped) {
             it->second.handOver->record(now - stampNs);
         }
-        it->second.port->send(clean, stampNs);
+        it->second.port->send(clean, stampNs, now);
     }
 }
 

@@ -11,8 +11,8 @@ namespace {
 class SynthPort final : public MidiDevicePort {
 public:
     explicit SynthPort(std::unique_ptr<BuiltinSynth> synth) : synth_(std::move(synth)) {}
-    void send(std::uint32_t packed, std::int64_t stampNs) override {
-        synth_->send(packed, stampNs);
+    void send(std::uint32_t packed, std::int64_t stampNs, std::int64_t nowNs) override {
+        synth_->send(packed, stampNs, nowNs);
     }
     std::int64_t latencyNs() const override { return synth_->latencyNs(); }
 

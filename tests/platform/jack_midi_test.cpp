@@ -117,10 +117,11 @@ TEST_F(JackMidi, MessagesArriveInOrderAtTheirStampPlusTheLatency) {
     sent.push_back({0x007BB0, base + 80 * kMs});  // all notes off after the last step...
     sent.push_back({0x0000C0, base + 60 * kMs});  // ...and one stamped before it, sent after
     for (const Sent& s : sent) {
-        port->send(s.packed, s.stamp);
+        port->send(s.packed, s.stamp, platform::monotonicNs());
     }
     waitUntil(base + 100 * kMs);
-    port->send(0x003C90, platform::monotonicNs() - 500 * kMs);  // long past
+    port->send(0x003C90, platform::monotonicNs() - 500 * kMs,
+               platform::monotonicNs());  // long past
     sent.push_back({0x003C90, 0});
     std::this_thread::sleep_for(20ms);
     const platform::JackClockRelation clocks = platform::measureJackClock(64);

@@ -33,7 +33,7 @@ public:
         }
         journal_.closed.push_back(name_);
     }
-    void send(std::uint32_t packed, std::int64_t stampNs) override {
+    void send(std::uint32_t packed, std::int64_t stampNs, std::int64_t /*nowNs*/) override {
         journal_.inSend = this;
         journal_.sent.emplace_back(packed, stampNs);
         journal_.inSend = nullptr;
