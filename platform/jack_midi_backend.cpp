@@ -191,7 +191,14 @@ void JackMidiBackend::closeClient(bool keepConnections) {
         return;
     }
     alive_.store(false, std::memory_order_release);
-    {
+    if (serverGone_.exchange(false)) {
+        // Closing the client of a server that has gone now and then never returns inside
+        // libjack, and holds the library's own lock while it waits, so that no client of this
+        // process could ever be opened again. Such a client is left as it is: the server that
+        // could call it back is gone. It stays reachable, as the library's memory is.
+        static auto* abandoned = new std::vector<jack_client_t*>;
+        abandoned->push_back(client_);
+    } else {
         std::lock_guard library(jackClientLock());
         jack_deactivate(client_);
         jack_client_close(client_);
@@ -342,6 +349,7 @@ int JackMidiBackend::bufferSizeThunk(std::uint32_t frames, void* self) {
 
 void JackMidiBackend::shutdownThunk(void* self) {
     auto* backend = static_cast<JackMidiBackend*>(self);
+    backend->serverGone_.store(true);
     backend->alive_.store(false, std::memory_order_release);
     backend->watcherWake_.notify_all();
 }

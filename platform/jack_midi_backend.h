@@ -107,6 +107,7 @@ private:
     std::map<std::string, int> connections_;  // target port -> open ports on it
     int openPorts_ = 0;
     std::atomic<bool> alive_{false};
+    std::atomic<bool> serverGone_{false};  // the server shut our client down
     std::condition_variable watcherWake_;  // with control_
     std::atomic<bool> portsChanged_{false};
     std::thread watcher_;
