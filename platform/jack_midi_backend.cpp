@@ -54,6 +54,34 @@ JackClockRelation measureJackClock(int samples) {
     return best;
 }
 
+// What each JACK callback of one client is given: the backend, and whether it may still reach
+// it. The client of a server that has gone is left unclosed (see closeClient), so the library
+// never stops its threads; its callbacks are shut out here instead, and shutting them out waits
+// for one that is running. Both sides store first and load second (sequentially consistent),
+// so either the callback sees the gate shut or the closer sees it inside.
+struct JackMidiBackend::CallbackGate {
+    JackMidiBackend* backend;
+    std::atomic<bool> open{true};
+    std::atomic<int> inside{0};
+
+    void shut() {
+        open.store(false);
+        while (inside.load() != 0) {
+            std::this_thread::yield();
+        }
+    }
+};
+
+template <typename F>
+void JackMidiBackend::through(void* gate, F&& f) {
+    auto* g = static_cast<CallbackGate*>(gate);
+    g->inside.fetch_add(1);
+    if (g->open.load()) {
+        f(*g->backend);
+    }
+    g->inside.fetch_sub(1);
+}
+
 class JackMidiBackend::Port final : public MidiDevicePort {
 public:
     Port(JackMidiBackend& backend, std::string target)
@@ -161,11 +189,12 @@ bool JackMidiBackend::ensureClient() {
         closeClient();
         return false;
     }
-    jack_set_process_callback(client_, &JackMidiBackend::processThunk, this);
-    jack_set_buffer_size_callback(client_, &JackMidiBackend::bufferSizeThunk, this);
-    jack_on_shutdown(client_, &JackMidiBackend::shutdownThunk, this);
-    jack_set_latency_callback(client_, &JackMidiBackend::latencyThunk, this);
-    jack_set_port_registration_callback(client_, &JackMidiBackend::portRegistrationThunk, this);
+    gate_ = new CallbackGate{this};
+    jack_set_process_callback(client_, &JackMidiBackend::processThunk, gate_);
+    jack_set_buffer_size_callback(client_, &JackMidiBackend::bufferSizeThunk, gate_);
+    jack_on_shutdown(client_, &JackMidiBackend::shutdownThunk, gate_);
+    jack_set_latency_callback(client_, &JackMidiBackend::latencyThunk, gate_);
+    jack_set_port_registration_callback(client_, &JackMidiBackend::portRegistrationThunk, gate_);
     // Whatever was sent before the old server went and never reached it would all sound at
     // once now. No callback runs yet, so this thread may take it out of the queue.
     Event stale;
@@ -195,14 +224,22 @@ void JackMidiBackend::closeClient(bool keepConnections) {
         // Closing the client of a server that has gone now and then never returns inside
         // libjack, and holds the library's own lock while it waits, so that no client of this
         // process could ever be opened again. Such a client is left as it is: the server that
-        // could call it back is gone. It stays reachable, as the library's memory is.
-        static auto* abandoned = new std::vector<jack_client_t*>;
-        abandoned->push_back(client_);
+        // could call it back is gone, and its callbacks are shut out. It and its gate stay
+        // reachable, as the library's memory is.
+        if (gate_ != nullptr) {
+            gate_->shut();
+        }
+        static auto* abandoned = new std::vector<std::pair<jack_client_t*, CallbackGate*>>;
+        abandoned->emplace_back(client_, gate_);
     } else {
-        std::lock_guard library(jackClientLock());
-        jack_deactivate(client_);
-        jack_client_close(client_);
+        {
+            std::lock_guard library(jackClientLock());
+            jack_deactivate(client_);
+            jack_client_close(client_);
+        }
+        delete gate_;
     }
+    gate_ = nullptr;
     client_ = nullptr;
     port_ = nullptr;
     if (!keepConnections) {
@@ -337,41 +374,49 @@ MidiDeviceCounts JackMidiBackend::counts() const {
     return s;
 }
 
-int JackMidiBackend::processThunk(std::uint32_t frames, void* self) {
-    static_cast<JackMidiBackend*>(self)->process(frames);
+int JackMidiBackend::processThunk(std::uint32_t frames, void* gate) {
+    through(gate, [frames](JackMidiBackend& backend) { backend.process(frames); });
     return 0;
 }
 
-int JackMidiBackend::bufferSizeThunk(std::uint32_t frames, void* self) {
-    static_cast<JackMidiBackend*>(self)->updateLatency(frames);
+int JackMidiBackend::bufferSizeThunk(std::uint32_t frames, void* gate) {
+    through(gate, [frames](JackMidiBackend& backend) { backend.updateLatency(frames); });
     return 0;
 }
 
-void JackMidiBackend::shutdownThunk(void* self) {
-    auto* backend = static_cast<JackMidiBackend*>(self);
-    backend->serverGone_.store(true);
-    backend->alive_.store(false, std::memory_order_release);
-    backend->watcherWake_.notify_all();
+void JackMidiBackend::shutdownThunk(void* gate) {
+    through(gate, [](JackMidiBackend& backend) {
+        backend.serverGone_.store(true);
+        backend.alive_.store(false, std::memory_order_release);
+        backend.watcherWake_.notify_all();
+    });
 }
 
-void JackMidiBackend::portRegistrationThunk(jack_port_id_t, int registered, void* self) {
-    if (registered != 0) {
-        auto* backend = static_cast<JackMidiBackend*>(self);
-        backend->portsChanged_.store(true);
-        backend->watcherWake_.notify_all();
-    }
-}
-
-void JackMidiBackend::latencyThunk(jack_latency_callback_mode_t mode, void* self) {
-    auto* backend = static_cast<JackMidiBackend*>(self);
-    if (mode != JackCaptureLatency || backend->port_ == nullptr) {
+void JackMidiBackend::portRegistrationThunk(jack_port_id_t, int registered, void* gate) {
+    if (registered == 0) {
         return;
     }
-    // Our messages appear this long after the moment they stand for, as captured audio does.
-    const double frames = static_cast<double>(backend->latencyNs()) * backend->sampleRate_ / 1e9;
-    jack_latency_range_t range;
-    range.min = range.max = static_cast<jack_nframes_t>(frames + 0.5);
-    jack_port_set_latency_range(backend->port_, JackCaptureLatency, &range);
+    through(gate, [](JackMidiBackend& backend) {
+        backend.portsChanged_.store(true);
+        backend.watcherWake_.notify_all();
+    });
+}
+
+void JackMidiBackend::latencyThunk(jack_latency_callback_mode_t mode, void* gate) {
+    if (mode != JackCaptureLatency) {
+        return;
+    }
+    through(gate, [](JackMidiBackend& backend) {
+        if (backend.port_ == nullptr) {
+            return;
+        }
+        // Our messages appear this long after the moment they stand for, as captured audio
+        // does.
+        const double frames = static_cast<double>(backend.latencyNs()) * backend.sampleRate_ / 1e9;
+        jack_latency_range_t range;
+        range.min = range.max = static_cast<jack_nframes_t>(frames + 0.5);
+        jack_port_set_latency_range(backend.port_, JackCaptureLatency, &range);
+    });
 }
 
 void JackMidiBackend::trackClock() {

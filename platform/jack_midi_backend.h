@@ -90,11 +90,15 @@ private:
     void waitUntilDelivered(std::uint64_t sequence);
     void updateLatency(std::uint32_t frames);
 
-    static int processThunk(std::uint32_t frames, void* self);
-    static int bufferSizeThunk(std::uint32_t frames, void* self);
-    static void shutdownThunk(void* self);
-    static void latencyThunk(jack_latency_callback_mode_t mode, void* self);
-    static void portRegistrationThunk(jack_port_id_t port, int registered, void* self);
+    struct CallbackGate;
+    // Runs `f` on the backend unless the client whose callback this is has been shut out.
+    template <typename F>
+    static void through(void* gate, F&& f);
+    static int processThunk(std::uint32_t frames, void* gate);
+    static int bufferSizeThunk(std::uint32_t frames, void* gate);
+    static void shutdownThunk(void* gate);
+    static void latencyThunk(jack_latency_callback_mode_t mode, void* gate);
+    static void portRegistrationThunk(jack_port_id_t port, int registered, void* gate);
     void process(std::uint32_t frames);
     void trackClock();
     void updateTimeline(std::uint32_t cycleStart, std::uint32_t frames);
@@ -108,6 +112,7 @@ private:
     int openPorts_ = 0;
     std::atomic<bool> alive_{false};
     std::atomic<bool> serverGone_{false};  // the server shut our client down
+    CallbackGate* gate_ = nullptr;         // what the current client's callbacks are given
     std::condition_variable watcherWake_;  // with control_
     std::atomic<bool> portsChanged_{false};
     std::thread watcher_;

@@ -185,6 +185,9 @@ TEST_F(JackMidi, CloseDeliversWhatWasAlreadySent) {
     output->send(handle, 0x643E90, 0);  // closed: goes nowhere
     std::this_thread::sleep_for(20ms);
     const auto received = recorder_->stop();
+    if (received.size() < 2 && serverReportedXruns()) {
+        GTEST_SKIP() << "the server lost cycles of the recording client";
+    }
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[1].bytes, (std::vector<std::uint8_t>{0xB0, 0x7B, 0x00}));
 }
@@ -206,8 +209,12 @@ TEST_F(JackMidi, APortCarriesOnAfterTheServerRestarts) {
     const platform::MidiOutHandle handle = output->open(indexOf(output->deviceNames(), "rec:in"));
     ASSERT_NE(handle, kNoMidiOutHandle);
     output->send(handle, 0x643C90, 0);
-    std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(recorder_->stop().size(), 1u);
+    std::this_thread::sleep_for(200ms);
+    const std::size_t before = recorder_->stop().size();
+    if (before == 0 && serverReportedXruns()) {
+        GTEST_SKIP() << "the server lost cycles of the recording client";
+    }
+    EXPECT_EQ(before, 1u);
 
     recorder_.reset();
     server_.reset();
